@@ -1,0 +1,82 @@
+#ifndef MAINWINDOW_H
+#define MAINWINDOW_H
+
+#include "view/groupvalues.h"
+#include "view/phasordiagram.h"
+
+#include <QMainWindow>
+#include <QModelIndex>
+#include <QStringList>
+
+class MainWindowForm;
+class QIcon;
+class QLabel;
+class QSerialPort;
+
+// The one window of the tool. It holds the whole state: the form, the link
+// to the instrument, the loaded groups and the values of the group on show.
+// Its slots stay short; the work is done by the units of device/, view/ and
+// report/.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // Read access for tests, benchmarks and tools.
+    const QStringList &loadedGroups() const { return groupList; }
+    const GroupValues &shownValues() const { return groupValues; }
+    bool isConnected() const { return connected; }
+    int nextGroupNumber() const { return groupCounter; }
+    const QLabel *exportCanvas() const { return imageLabel; }
+
+    // What the save and open actions do once the user has named the file.
+    // Failures are told to the user; the result says whether it worked.
+    bool saveDataFile(const QString &fileName);
+    bool openDataFile(const QString &fileName);
+
+public slots:
+    void readCom();
+    void sendCom(QString msg);
+
+private slots:
+    void on_action_connect_device_triggered();
+    void on_action_read_device_triggered();
+    void on_action_delete_device_triggered();
+    void on_listWidget_clicked(QModelIndex index);
+    void on_SRadioButton_clicked();
+    void on_NRadioButton_clicked();
+    void on_LRadioButton_clicked();
+    void on_DRadioButton_clicked();
+    void on_action_word_triggered();
+    void on_action_excel_triggered();
+    void on_action_save_triggered();
+    void on_action_open_triggered();
+
+private:
+    // Appends a group to groupList and its numbered entry to the list.
+    void listGroup(const QString &groupText, const QIcon &icon);
+    // Shows a group: values, table, both diagrams and "buffer.png".
+    void showGroup(const QString &groupText);
+    // Empties the list and the view before new groups arrive.
+    void resetView();
+    // Shows the group of the current list row again, in the orientation now chosen.
+    void redrawCurrentGroup();
+    PhasorDiagram::Orientation orientation() const;
+    void setOrientationEnabled(bool enabled);
+    void showInformation(const QString &title, const QString &text);
+
+    MainWindowForm *ui;
+    QSerialPort *serialPort = nullptr;
+    QLabel *imageLabel = nullptr;
+    QStringList groupList;
+    QString portName;
+    QString rxBuffer;
+    bool connected = false;
+    int groupCounter = 1;
+    GroupValues groupValues;
+};
+
+#endif // MAINWINDOW_H

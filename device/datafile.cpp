@@ -1,0 +1,85 @@
+#include "datafile.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+namespace DataFile {
+
+QByteArray encode(const QStringList &groups)
+{
+    qsizetype size = 6;
+    for (const QString &group : groups)
+        size += group.size() + 2;
+    QByteArray bytes;
+    bytes.reserve(size); // exact for ASCII groups, a good guess otherwise
+    bytes.append(Signature).append("\r\n");
+    for (const QString &group : groups)
+        bytes.append(group.toUtf8()).append("\r\n");
+    return bytes;
+}
+
+bool decode(const QByteArray &bytes, QStringList *groups)
+{
+    groups->clear();
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+
+    qsizetype start = 0;
+    // A byte-order mark before the signature is tolerated, as text readers do.
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        start = 3;
+
+    bool first = true;
+    while (start < bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', start);
+        const qsizetype next = end < 0 ? bytes.size() : end + 1;
+        if (end < 0)
+            end = bytes.size();
+        qsizetype lineEnd = end;
+        if (lineEnd > start && bytes.at(lineEnd - 1) == '\r')
+            --lineEnd;
+        const QByteArrayView line(bytes.constData() + start, lineEnd - start);
+        start = next;
+
+        if (first) {
+            if (line != QByteArrayView(Signature))
+                return false;
+            first = false;
+        } else if (!line.isEmpty()) {
+            groups->append(utf8.decode(line));
+        }
+    }
+    return !first;
+}
+
+bool save(const QString &path, const QStringList &groups, QString *error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    const QByteArray bytes = encode(groups);
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        if (error)
+            *error = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    return true;
+}
+
+bool load(const QString &path, QStringList *groups)
+{
+    groups->clear();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return false;
+    return decode(bytes, groups);
+}
+
+} // namespace DataFile

@@ -1,0 +1,83 @@
+#include "modaldialogs.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+
+ModalDialogs::ModalDialogs()
+{
+    m_timer.setInterval(5);
+    connect(&m_timer, &QTimer::timeout, this, &ModalDialogs::poll);
+    m_timer.start();
+}
+
+void ModalDialogs::chooseFile(const QString &path)
+{
+    m_answers.append(path.isNull() ? QString(QLatin1String("")) : path);
+}
+
+void ModalDialogs::cancelFileDialog()
+{
+    m_answers.append(QString());
+}
+
+QStringList ModalDialogs::takeMessages()
+{
+    QStringList texts;
+    for (const MessageSeen &message : std::as_const(messages))
+        texts << message.title + QLatin1Char('|') + message.text;
+    messages.clear();
+    return texts;
+}
+
+void ModalDialogs::poll()
+{
+    QWidget *modal = QApplication::activeModalWidget();
+    if (!modal || !modal->isVisible() || modal == m_lastAnswered)
+        return;
+    m_lastAnswered = modal;
+
+    if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
+        FileDialogSeen seen;
+        seen.caption = dialog->windowTitle();
+        seen.directory = dialog->directory().path();
+        seen.nameFilters = dialog->nameFilters();
+        seen.saving = dialog->acceptMode() == QFileDialog::AcceptSave;
+        fileDialogs.append(seen);
+        if (m_answers.isEmpty()) {
+            ++unansweredFileDialogs;
+            dialog->reject();
+            return;
+        }
+        const QString answer = m_answers.takeFirst();
+        if (answer.isNull()) {
+            dialog->reject();
+            return;
+        }
+        // done() answers without the dialog's own checks (overwrite prompt,
+        // existence), so a test can hand over any name a user could type.
+        dialog->selectFile(answer);
+        static_cast<QDialog *>(dialog)->done(QDialog::Accepted);
+        return;
+    }
+
+    if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+        MessageSeen seen;
+        seen.title = box->windowTitle();
+        seen.text = box->text();
+        seen.icon = box->icon();
+        seen.buttons = box->standardButtons();
+        seen.hasDefaultButton = box->defaultButton() != nullptr;
+        messages.append(seen);
+        if (m_whileOpen)
+            m_whileOpen(box);
+        const QList<QAbstractButton *> buttons = box->buttons();
+        if (!buttons.isEmpty())
+            buttons.first()->click();
+        else
+            box->reject();
+        return;
+    }
+
+    modal->close();
+}

@@ -1,0 +1,62 @@
+#ifndef MODALDIALOGS_H
+#define MODALDIALOGS_H
+
+#include <QList>
+#include <QMessageBox>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+
+// Answers the modal dialogs that the window opens while a test drives it.
+// File dialogs take their answers from a queue; every message box is
+// recorded and closed with its first button (OK for the tool's boxes).
+class ModalDialogs : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct FileDialogSeen
+    {
+        QString caption;
+        QString directory;
+        QStringList nameFilters;
+        bool saving = false;
+    };
+    struct MessageSeen
+    {
+        QString title;
+        QString text;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QMessageBox::StandardButtons buttons;
+        bool hasDefaultButton = false;
+    };
+
+    ModalDialogs();
+
+    // The next file dialog returns this path (any path, existing or not).
+    void chooseFile(const QString &path);
+    // The next file dialog is cancelled.
+    void cancelFileDialog();
+    // Runs fn on every message box before it is closed (e.g. to let serial
+    // data arrive while it is open).
+    void whileMessageOpen(std::function<void(QMessageBox *)> fn) { m_whileOpen = std::move(fn); }
+
+    QList<FileDialogSeen> fileDialogs;
+    QList<MessageSeen> messages;
+    int unansweredFileDialogs = 0;   // file dialogs that found no answer
+    int pendingAnswers() const { return int(m_answers.size()); }
+
+    // Texts of the messages seen, as "title|text", and forgets them.
+    QStringList takeMessages();
+
+private:
+    void poll();
+
+    QTimer m_timer;
+    QList<QString> m_answers; // a null string cancels
+    QPointer<QWidget> m_lastAnswered;
+    std::function<void(QMessageBox *)> m_whileOpen;
+};
+
+#endif // MODALDIALOGS_H

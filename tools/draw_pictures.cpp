@@ -1,0 +1,286 @@
+// Draws the tool's pictures (toolbar icons, list icon, window icon) into a
+// folder, at the paths, formats and pixel sizes the resource collection uses.
+//
+//   draw_pictures <resources/pic>
+//
+// The output is committed; run this again only to change the artwork.
+// Everything is drawn with shapes, not fonts, so the result does not depend
+// on the fonts of the machine that runs it.
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+#include <QtMath>
+#include <cstdio>
+
+namespace {
+
+QImage canvas(int side)
+{
+    QImage image(side, side, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    return image;
+}
+
+void beginPainter(QPainter &p, QImage &image)
+{
+    p.begin(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(image.width() / 48.0, image.height() / 48.0); // draw on a 48 x 48 grid
+}
+
+void disc(QPainter &p, const QColor &light, const QColor &dark)
+{
+    QRadialGradient g(QPointF(18, 16), 30);
+    g.setColorAt(0, light);
+    g.setColorAt(1, dark);
+    p.setPen(QPen(dark.darker(130), 1.5));
+    p.setBrush(g);
+    p.drawEllipse(QRectF(3, 3, 42, 42));
+}
+
+QImage startPicture()
+{
+    QImage image = canvas(48);
+    QPainter p;
+    beginPainter(p, image);
+    disc(p, QColor(110, 170, 255), QColor(20, 70, 180));
+    // circular arrow: an open ring with a head at its end
+    p.setPen(QPen(Qt::white, 4, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(13, 13, 22, 22), 120 * 16, 290 * 16);
+    QPainterPath head;
+    head.moveTo(11, 12);
+    head.lineTo(21, 13);
+    head.lineTo(14, 21);
+    head.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.drawPath(head);
+    return image;
+}
+
+QImage downPicture()
+{
+    QImage image = canvas(48);
+    QPainter p;
+    beginPainter(p, image);
+    disc(p, QColor(190, 230, 255), QColor(70, 160, 225));
+    QPainterPath arrow;
+    arrow.moveTo(20, 11);
+    arrow.lineTo(28, 11);
+    arrow.lineTo(28, 24);
+    arrow.lineTo(35, 24);
+    arrow.lineTo(24, 37);
+    arrow.lineTo(13, 24);
+    arrow.lineTo(20, 24);
+    arrow.closeSubpath();
+    p.setPen(QPen(QColor(20, 90, 160), 1));
+    p.setBrush(Qt::white);
+    p.drawPath(arrow);
+    return image;
+}
+
+QImage redDiscPicture(bool cross)
+{
+    QImage image = canvas(48);
+    QPainter p;
+    beginPainter(p, image);
+    disc(p, QColor(255, 120, 110), QColor(190, 20, 20));
+    p.setPen(QPen(Qt::white, 6, Qt::SolidLine, Qt::RoundCap));
+    if (cross) {
+        p.drawLine(QPointF(16, 16), QPointF(32, 32));
+        p.drawLine(QPointF(32, 16), QPointF(16, 32));
+    } else {
+        p.drawLine(QPointF(14, 24), QPointF(34, 24));
+    }
+    return image;
+}
+
+QImage savePicture()
+{
+    QImage image = canvas(48);
+    QPainter p;
+    beginPainter(p, image);
+    QPainterPath body;
+    body.moveTo(5, 5);
+    body.lineTo(37, 5);
+    body.lineTo(43, 11);
+    body.lineTo(43, 43);
+    body.lineTo(5, 43);
+    body.closeSubpath();
+    p.setPen(QPen(QColor(20, 40, 90), 1.5));
+    p.setBrush(QColor(50, 90, 170));
+    p.drawPath(body);
+    p.setBrush(QColor(235, 235, 240)); // shutter label
+    p.drawRect(QRectF(11, 25, 26, 18));
+    p.setBrush(QColor(180, 190, 205)); // metal slider
+    p.drawRect(QRectF(13, 5, 20, 12));
+    p.setBrush(QColor(50, 90, 170));
+    p.drawRect(QRectF(26, 7, 5, 8));
+    p.setPen(QPen(QColor(150, 150, 160), 1));
+    for (int y = 30; y <= 38; y += 4)
+        p.drawLine(QPointF(14, y), QPointF(34, y));
+    return image;
+}
+
+QImage openPicture()
+{
+    QImage image = canvas(32);
+    QPainter p;
+    beginPainter(p, image);
+    p.setPen(QPen(QColor(150, 100, 10), 1.5));
+    p.setBrush(QColor(230, 180, 60));
+    p.drawRect(QRectF(4, 12, 36, 28)); // back of the folder
+    p.drawRect(QRectF(4, 8, 14, 6));   // tab
+    QPainterPath front;
+    front.moveTo(4, 40);
+    front.lineTo(10, 20);
+    front.lineTo(46, 20);
+    front.lineTo(40, 40);
+    front.closeSubpath();
+    p.setBrush(QColor(250, 210, 90));
+    p.drawPath(front);
+    QPainterPath arrow; // green arrow leaving the folder
+    arrow.moveTo(26, 30);
+    arrow.cubicTo(28, 18, 34, 12, 40, 11);
+    arrow.lineTo(38, 6);
+    arrow.lineTo(47, 12);
+    arrow.lineTo(40, 19);
+    arrow.lineTo(40, 15);
+    arrow.cubicTo(35, 16, 31, 21, 26, 30);
+    p.setPen(QPen(QColor(20, 110, 20), 1));
+    p.setBrush(QColor(60, 190, 60));
+    p.drawPath(arrow);
+    return image;
+}
+
+QImage goPicture()
+{
+    QImage image = canvas(24);
+    QPainter p;
+    beginPainter(p, image);
+    QPainterPath arrow;
+    arrow.moveTo(4, 18);
+    arrow.lineTo(24, 18);
+    arrow.lineTo(24, 8);
+    arrow.lineTo(44, 24);
+    arrow.lineTo(24, 40);
+    arrow.lineTo(24, 30);
+    arrow.lineTo(4, 30);
+    arrow.closeSubpath();
+    p.setPen(QPen(QColor(10, 110, 30), 2));
+    p.setBrush(QColor(40, 180, 70));
+    p.drawPath(arrow);
+    return image;
+}
+
+// A document page with a coloured band and a letter drawn as strokes.
+QImage documentPicture(const QColor &colour, const QList<QLineF> &letter)
+{
+    QImage image = canvas(256);
+    QPainter p;
+    beginPainter(p, image);
+    QPainterPath page;
+    page.moveTo(12, 3);
+    page.lineTo(34, 3);
+    page.lineTo(42, 11);
+    page.lineTo(42, 45);
+    page.lineTo(12, 45);
+    page.closeSubpath();
+    p.setPen(QPen(QColor(120, 120, 120), 0.8));
+    p.setBrush(Qt::white);
+    p.drawPath(page);
+    p.setPen(QPen(colour.lighter(150), 1.2));
+    for (int y = 16; y <= 40; y += 4)
+        p.drawLine(QPointF(24, y), QPointF(38, y));
+    p.setPen(QPen(colour.darker(130), 0.8));
+    p.setBrush(colour);
+    p.drawRoundedRect(QRectF(4, 12, 22, 24), 2, 2);
+    p.setPen(QPen(Qt::white, 2.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    for (const QLineF &line : letter)
+        p.drawLine(line);
+    return image;
+}
+
+QImage wordPicture()
+{
+    return documentPicture(QColor(40, 90, 190),
+                           { QLineF(8, 17, 10.5, 31), QLineF(10.5, 31, 15, 20),
+                             QLineF(15, 20, 19.5, 31), QLineF(19.5, 31, 22, 17) });
+}
+
+QImage excelPicture()
+{
+    return documentPicture(QColor(30, 130, 70),
+                           { QLineF(9, 17, 21, 31), QLineF(21, 17, 9, 31) });
+}
+
+// Window icon: a phasor diagram, three coloured arrows over rings, on a dark
+// panel with a scale band below it.
+QImage logoPicture()
+{
+    QImage image(926, 1000, QImage::Format_RGB32);
+    image.fill(QColor(250, 250, 250));
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(70, 70, 70));
+    p.drawRoundedRect(QRectF(40, 40, 846, 846), 80, 80);
+    const QPointF centre(463, 463);
+    p.setPen(QPen(QColor(192, 192, 192), 6, Qt::DotLine));
+    p.setBrush(Qt::NoBrush);
+    for (int k = 1; k <= 4; ++k)
+        p.drawEllipse(centre, 90.0 * k, 90.0 * k);
+    const QColor colours[] = { Qt::yellow, Qt::green, Qt::red };
+    for (int i = 0; i < 3; ++i) {
+        const qreal angle = qDegreesToRadians(-90.0 + 120.0 * i);
+        const QPointF tip = centre + QPointF(qCos(angle), qSin(angle)) * 340;
+        p.setPen(QPen(colours[i], 26, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(centre, tip);
+    }
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(20, 70, 180));
+    p.drawRoundedRect(QRectF(40, 910, 846, 60), 30, 30);
+    return image;
+}
+
+bool write(const QImage &image, const QString &path, const char *format)
+{
+    if (!image.save(path, format, format == QByteArrayLiteral("JPG") ? 92 : -1)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QGuiApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: draw_pictures <output folder>\n");
+        return 2;
+    }
+    const QDir dir(QString::fromLocal8Bit(argv[1]));
+    if (!dir.exists() && !QDir().mkpath(dir.path())) {
+        std::fprintf(stderr, "cannot create %s\n", argv[1]);
+        return 1;
+    }
+    bool ok = true;
+    ok &= write(logoPicture(), dir.filePath(QStringLiteral("logo.jpg")), "JPG");
+    ok &= write(startPicture(), dir.filePath(QStringLiteral("start.png")), "PNG");
+    ok &= write(redDiscPicture(true), dir.filePath(QStringLiteral("stop.png")), "PNG");
+    ok &= write(downPicture(), dir.filePath(QStringLiteral("down.png")), "PNG");
+    ok &= write(redDiscPicture(false), dir.filePath(QStringLiteral("del.png")), "PNG");
+    ok &= write(savePicture(), dir.filePath(QStringLiteral("save.png")), "PNG");
+    ok &= write(openPicture(), dir.filePath(QStringLiteral("open.png")), "PNG");
+    ok &= write(goPicture(), dir.filePath(QStringLiteral("go.png")), "PNG");
+    ok &= write(wordPicture(), dir.filePath(QStringLiteral("word.png")), "PNG");
+    ok &= write(excelPicture(), dir.filePath(QStringLiteral("excel.png")), "PNG");
+    return ok ? 0 : 1;
+}
