@@ -1,0 +1,115 @@
+#include "windowdriver.h"
+
+#include "mainwindow.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QtTest>
+
+WindowDriver::WindowDriver()
+    : m_window(std::make_unique<MainWindow>())
+{
+    m_window->show();
+    if (!QTest::qWaitForWindowExposed(m_window.get()))
+        qWarning("main window not exposed");
+}
+
+WindowDriver::~WindowDriver() = default;
+
+QAction *WindowDriver::action(const char *name) const
+{
+    return m_window->findChild<QAction *>(QString::fromLatin1(name));
+}
+
+QRadioButton *WindowDriver::radio(const char *name) const
+{
+    return m_window->findChild<QRadioButton *>(QString::fromLatin1(name));
+}
+
+QListWidget *WindowDriver::list() const
+{
+    return m_window->findChild<QListWidget *>(QStringLiteral("listWidget"));
+}
+
+QTableWidget *WindowDriver::table() const
+{
+    return m_window->findChild<QTableWidget *>(QStringLiteral("tableWidget"));
+}
+
+QString WindowDriver::cell(int row, int column) const
+{
+    const QTableWidgetItem *item = table()->item(row, column);
+    return item ? item->text() : QStringLiteral("<none>");
+}
+
+QStringList WindowDriver::entryTexts() const
+{
+    QStringList texts;
+    for (int row = 0; row < list()->count(); ++row)
+        texts << list()->item(row)->text();
+    return texts;
+}
+
+QStringList WindowDriver::enabledControls() const
+{
+    QStringList names;
+    for (const char *name : { "action_connect_device", "action_read_device", "action_delete_device",
+                              "action_word", "action_excel", "action_save", "action_open" })
+        if (action(name)->isEnabled())
+            names << QString::fromLatin1(name).mid(7);
+    for (const char *name : { "SRadioButton", "NRadioButton", "LRadioButton", "DRadioButton" })
+        if (radio(name)->isEnabled())
+            names << QString::fromLatin1(name).left(1);
+    return names;
+}
+
+QImage WindowDriver::diagram() const
+{
+    return m_window->findChild<QLabel *>(QStringLiteral("label"))->pixmap().toImage();
+}
+
+void WindowDriver::open(const QString &path)
+{
+    m_dialogs.chooseFile(path);
+    action("action_open")->trigger();
+}
+
+void WindowDriver::save(const QString &path)
+{
+    m_dialogs.chooseFile(path);
+    action("action_save")->trigger();
+}
+
+void WindowDriver::clickEntry(int row)
+{
+    QListWidgetItem *item = list()->item(row);
+    list()->scrollToItem(item);
+    QTest::mouseClick(list()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      list()->visualItemRect(item).center());
+}
+
+void WindowDriver::clickRadio(const char *name)
+{
+    QRadioButton *button = radio(name);
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(8, button->height() / 2));
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
