@@ -141,7 +141,7 @@ void MainWindow::listGroup(const QString &groupText, const QIcon &icon)
 {
     groupList.append(groupText);
     const int number = groupCounter++;
-    ui->listWidget->addItem(GroupList::makeEntry(number, icon));
+    ui->listWidget->addItem(entryStyle.makeEntry(number, icon));
 }
 
 void MainWindow::showGroup(const QString &groupText)

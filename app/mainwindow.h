@@ -1,6 +1,7 @@
 #ifndef MAINWINDOW_H
 #define MAINWINDOW_H
 
+#include "device/grouplist.h"
 #include "view/groupvalues.h"
 #include "view/phasordiagram.h"
 
@@ -77,6 +78,7 @@ private:
     bool connected = false;
     int groupCounter = 1;
     GroupValues groupValues;
+    GroupList::EntryStyle entryStyle;
 };
 
 #endif // MAINWINDOW_H

@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QFont>
 #include <QListWidgetItem>
 
 namespace GroupList {
@@ -22,13 +21,19 @@ QColor entryBackground(int number)
     return number % 2 == 0 ? QColor(230, 230, 230) : QColor(220, 220, 220);
 }
 
-QListWidgetItem *makeEntry(int number, const QIcon &icon)
+EntryStyle::EntryStyle()
+    : m_font(QString())
+    , m_oddBackground(entryBackground(1))
+    , m_evenBackground(entryBackground(2))
+{
+    m_font.setPointSize(14);
+}
+
+QListWidgetItem *EntryStyle::makeEntry(int number, const QIcon &icon) const
 {
     auto *entry = new QListWidgetItem(icon, entryText(number));
-    QFont font{ QString() };
-    font.setPointSize(14);
-    entry->setFont(font);
-    entry->setBackground(entryBackground(number));
+    entry->setFont(m_font);
+    entry->setBackground(number % 2 == 0 ? m_evenBackground : m_oddBackground);
     return entry;
 }
 

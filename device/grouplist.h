@@ -1,7 +1,9 @@
 #ifndef GROUPLIST_H
 #define GROUPLIST_H
 
+#include <QBrush>
 #include <QColor>
+#include <QFont>
 #include <QIcon>
 #include <QString>
 
@@ -22,8 +24,20 @@ QIcon iconFor(const QString &path);
 QString entryText(int number);
 QColor entryBackground(int number);
 
-// A new entry for group number N (counted from 1).
-QListWidgetItem *makeEntry(int number, const QIcon &icon);
+// The font and backgrounds of the entries, made once and shared by all of
+// them (a list may hold a hundred thousand entries).
+class EntryStyle
+{
+public:
+    EntryStyle();
+    // A new entry for group number N (counted from 1).
+    QListWidgetItem *makeEntry(int number, const QIcon &icon) const;
+
+private:
+    QFont m_font;
+    QBrush m_oddBackground;
+    QBrush m_evenBackground;
+};
 
 // The group text of an instrument reply line: every "end" removed, wherever
 // it stands.
