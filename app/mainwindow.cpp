@@ -3,11 +3,14 @@
 #include "mainwindowform.h"
 
 #include "device/datafile.h"
+#include "device/deviceprotocol.h"
 #include "device/grouplist.h"
 #include "view/diagramfile.h"
 #include "view/measurementtable.h"
 
 #include <QAction>
+#include <QDebug>
+#include <QSerialPort>
 #include <QFileDialog>
 #include <QLabel>
 #include <QListWidget>
@@ -18,6 +21,7 @@
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
     , ui(new MainWindowForm)
+    , deviceGroupIcon(QString::fromLatin1(GroupList::DeviceGroupIconPath))
 {
     ui->setupUi(this);
 
@@ -32,29 +36,72 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
+    if (serialPort) {
+        serialPort->disconnect(this);
+        serialPort->close();
+        delete serialPort;
+    }
     delete ui;
     delete imageLabel;
 }
 
 void MainWindow::readCom()
 {
+    takeArrivedBytes();
+    if (handlingReplies)
+        return; // an outer call is showing a message box; it handles these next
+
+    handlingReplies = true;
+    for (;;) {
+        while (!pendingReplies.isEmpty())
+            handleReply(pendingReplies.takeFirst());
+        // The port does not announce data that arrived while a message box
+        // of this call was open, so look for it before leaving.
+        if (!serialPort || !serialPort->isOpen() || serialPort->bytesAvailable() == 0)
+            break;
+        takeArrivedBytes();
+    }
+    handlingReplies = false;
 }
 
 void MainWindow::sendCom(QString msg)
 {
-    Q_UNUSED(msg);
+    if (serialPort && serialPort->isOpen())
+        serialPort->write(DeviceProtocol::encodeCommand(msg));
 }
 
 void MainWindow::on_action_connect_device_triggered()
 {
+    setOrientationEnabled(false);
+    ui->action_excel->setEnabled(false);
+    ui->action_word->setEnabled(false);
+    resetView();
+    if (connected)
+        disconnectDevice();
+    else
+        connectDevice();
 }
 
 void MainWindow::on_action_read_device_triggered()
 {
+    if (!connected) {
+        showInformation(tr(DeviceProtocol::FailureTitle), tr(DeviceProtocol::ReadRefusedText));
+        return;
+    }
+    resetView();
+    ui->action_excel->setEnabled(false);
+    ui->action_word->setEnabled(false);
+    setOrientationEnabled(false);
+    sendCom(QString::fromLatin1(DeviceProtocol::ReadCommand));
 }
 
 void MainWindow::on_action_delete_device_triggered()
 {
+    if (!connected) {
+        showInformation(tr(DeviceProtocol::FailureTitle), tr(DeviceProtocol::DeleteRefusedText));
+        return;
+    }
+    sendCom(QString::fromLatin1(DeviceProtocol::DeleteCommand));
 }
 
 void MainWindow::on_listWidget_clicked(QModelIndex index)
@@ -135,6 +182,132 @@ bool MainWindow::openDataFile(const QString &fileName)
     for (const QString &group : std::as_const(groups))
         listGroup(group, icon);
     return true;
+}
+
+void MainWindow::connectDevice()
+{
+    // A name found earlier is kept when the adapter is not listed any more;
+    // opening it then fails and the name is forgotten.
+    const QString found = findInstrumentPort(portEnumerator());
+    if (!found.isEmpty())
+        portName = found;
+    if (portName.isEmpty())
+        return;
+    portName.remove(QLatin1Char(' '));
+
+    releasePort();
+    serialPort = new QSerialPort(portName);
+    if (!serialPort->open(QIODevice::ReadWrite)) {
+        showInformation(tr(DeviceProtocol::FailureTitle), tr(DeviceProtocol::OpenFailedText));
+        portName.clear();
+        releasePort();
+        return;
+    }
+    serialPort->setBaudRate(QSerialPort::Baud9600);
+    serialPort->setDataBits(QSerialPort::Data8);
+    serialPort->setParity(QSerialPort::NoParity);
+    serialPort->setStopBits(QSerialPort::OneStop);
+    connect(serialPort, &QSerialPort::readyRead, this, &MainWindow::readCom);
+    QSerialPort *port = serialPort;
+    connect(serialPort, &QSerialPort::errorOccurred, this,
+            [this, port](QSerialPort::SerialPortError error) { onPortError(port, error); });
+    linkLostReported = false;
+
+    connected = true;
+    ui->action_connect_device->setText(tr("断开连接"));
+    ui->action_connect_device->setIcon(QIcon(QStringLiteral(":/pic/stop.png")));
+    ui->action_delete_device->setEnabled(true);
+    ui->action_read_device->setEnabled(true);
+    sendCom(QString::fromLatin1(DeviceProtocol::ConnectCommand));
+}
+
+void MainWindow::disconnectDevice()
+{
+    ui->action_connect_device->setText(tr("连接设备"));
+    ui->action_connect_device->setIcon(QIcon(QStringLiteral(":/pic/start.png")));
+    ui->action_delete_device->setEnabled(false);
+    ui->action_read_device->setEnabled(false);
+    ui->action_excel->setEnabled(false);
+    ui->action_word->setEnabled(false);
+    ui->action_save->setEnabled(false);
+    connected = false;
+    releasePort();
+}
+
+void MainWindow::releasePort()
+{
+    if (!serialPort)
+        return;
+    serialPort->disconnect(this);
+    serialPort->close();
+    // Later: this may run inside one of the port's own signals.
+    serialPort->deleteLater();
+    serialPort = nullptr;
+}
+
+void MainWindow::onPortError(QSerialPort *port, int error)
+{
+    // A pulled cable shows as a resource error, or (on a hung-up line) as
+    // read errors repeated on every turn of the event loop. Either means the
+    // device is gone; react once, outside the port's own signal.
+    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError)
+        return;
+    if (port != serialPort || !connected || linkLostReported)
+        return;
+    linkLostReported = true;
+    QMetaObject::invokeMethod(this, &MainWindow::onLinkLost, Qt::QueuedConnection);
+}
+
+void MainWindow::onLinkLost()
+{
+    if (!connected || !serialPort)
+        return;
+    // Keep every complete reply that arrived before the line went down.
+    takeArrivedBytes();
+    if (!handlingReplies) {
+        handlingReplies = true;
+        while (!pendingReplies.isEmpty())
+            handleReply(pendingReplies.takeFirst());
+        handlingReplies = false;
+    }
+    if (!connected)
+        return;
+    disconnectDevice();
+    showInformation(tr(DeviceProtocol::FailureTitle), tr("设备连接已断开！"));
+}
+
+void MainWindow::takeArrivedBytes()
+{
+    if (serialPort && serialPort->isOpen())
+        pendingReplies += rxBuffer.take(serialPort->readAll());
+}
+
+void MainWindow::handleReply(const QString &line)
+{
+    qDebug() << line;
+    switch (DeviceProtocol::classifyReply(line)) {
+    case DeviceProtocol::Reply::Connected:
+        if (!serialPort)
+            return; // the link went down before this line was handled
+        connected = true;
+        ui->action_connect_device->setText(tr("断开连接"));
+        ui->action_connect_device->setIcon(QIcon(QStringLiteral(":/pic/stop.png")));
+        ui->action_delete_device->setEnabled(true);
+        ui->action_read_device->setEnabled(true);
+        showInformation(tr(DeviceProtocol::SuccessTitle), tr(DeviceProtocol::ConnectedText));
+        break;
+    case DeviceProtocol::Reply::Deleted:
+        showInformation(tr(DeviceProtocol::SuccessTitle), tr(DeviceProtocol::DeletedText));
+        break;
+    case DeviceProtocol::Reply::End:
+        ui->action_excel->setEnabled(true);
+        ui->action_word->setEnabled(true);
+        ui->action_save->setEnabled(true);
+        break;
+    case DeviceProtocol::Reply::Group:
+        listGroup(GroupList::groupFromReplyLine(line), deviceGroupIcon);
+        break;
+    }
 }
 
 void MainWindow::listGroup(const QString &groupText, const QIcon &icon)

@@ -2,15 +2,18 @@
 #define MAINWINDOW_H
 
 #include "device/grouplist.h"
+#include "device/replyframer.h"
+#include "device/serialports.h"
 #include "view/groupvalues.h"
 #include "view/phasordiagram.h"
 
+#include <QIcon>
 #include <QMainWindow>
 #include <QModelIndex>
 #include <QStringList>
+#include <functional>
 
 class MainWindowForm;
-class QIcon;
 class QLabel;
 class QSerialPort;
 
@@ -37,6 +40,11 @@ public:
     // Failures are told to the user; the result says whether it worked.
     bool saveDataFile(const QString &fileName);
     bool openDataFile(const QString &fileName);
+
+    // Where the connect action looks for the instrument's port. The tool
+    // asks the system; tests hand it ports of their own.
+    using PortEnumerator = std::function<QList<SerialPortRecord>()>;
+    void setPortEnumerator(PortEnumerator enumerator) { portEnumerator = std::move(enumerator); }
 
 public slots:
     void readCom();
@@ -69,16 +77,34 @@ private:
     void setOrientationEnabled(bool enabled);
     void showInformation(const QString &title, const QString &text);
 
+    // The link to the instrument.
+    void connectDevice();
+    void disconnectDevice();
+    void releasePort();
+    void onPortError(QSerialPort *port, int error);
+    void onLinkLost();
+    // Frames what the port holds; the lines wait in pendingReplies.
+    void takeArrivedBytes();
+    void handleReply(const QString &line);
+
     MainWindowForm *ui;
     QSerialPort *serialPort = nullptr;
     QLabel *imageLabel = nullptr;
     QStringList groupList;
     QString portName;
-    QString rxBuffer;
+    ReplyFramer rxBuffer;
     bool connected = false;
     int groupCounter = 1;
     GroupValues groupValues;
     GroupList::EntryStyle entryStyle;
+    QIcon deviceGroupIcon;
+    PortEnumerator portEnumerator = systemSerialPorts;
+    // Reply lines framed but not handled yet, in arrival order. A reply that
+    // opens a message box lets further data arrive; it queues up here and is
+    // handled, once each and in order, when the box closes.
+    QStringList pendingReplies;
+    bool handlingReplies = false;
+    bool linkLostReported = false;
 };
 
 #endif // MAINWINDOW_H

@@ -2,7 +2,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QFileDialog>
+#include <QTest>
 
 ModalDialogs::ModalDialogs()
 {
@@ -28,6 +30,14 @@ QStringList ModalDialogs::takeMessages()
         texts << message.title + QLatin1Char('|') + message.text;
     messages.clear();
     return texts;
+}
+
+bool ModalDialogs::waitForMessages(int count, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (messages.size() < count && !deadline.hasExpired())
+        QTest::qWait(5);
+    return messages.size() >= count;
 }
 
 void ModalDialogs::poll()

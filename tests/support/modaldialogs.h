@@ -47,6 +47,8 @@ public:
     int unansweredFileDialogs = 0;   // file dialogs that found no answer
     int pendingAnswers() const { return int(m_answers.size()); }
 
+    // Lets the event loop run until count message boxes have been seen.
+    bool waitForMessages(int count = 1, int timeoutMs = 5000);
     // Texts of the messages seen, as "title|text", and forgets them.
     QStringList takeMessages();
 
