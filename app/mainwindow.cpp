@@ -5,6 +5,7 @@
 #include "device/datafile.h"
 #include "device/deviceprotocol.h"
 #include "device/grouplist.h"
+#include "device/wholefile.h"
 #include "view/diagramfile.h"
 #include "view/measurementtable.h"
 
@@ -136,10 +137,12 @@ void MainWindow::on_DRadioButton_clicked()
 
 void MainWindow::on_action_word_triggered()
 {
+    chooseAndExportReport(ReportKind::Word);
 }
 
 void MainWindow::on_action_excel_triggered()
 {
+    chooseAndExportReport(ReportKind::Excel);
 }
 
 void MainWindow::on_action_save_triggered()
@@ -156,6 +159,32 @@ void MainWindow::on_action_open_triggered()
                                                           tr("DAT文件 (*.dat)"));
     if (!fileName.isEmpty())
         openDataFile(fileName);
+}
+
+void MainWindow::chooseAndExportReport(ReportKind kind)
+{
+    const QString fileName = QFileDialog::getSaveFileName(this, tr("保存文件"), QStringLiteral("./"),
+                                                          ReportValues::saveFilter(kind));
+    if (!fileName.isEmpty())
+        exportReport(kind, fileName);
+}
+
+bool MainWindow::exportReport(ReportKind kind, const QString &fileName)
+{
+    // The picture is painted from the values the report holds, not taken
+    // from "buffer.png", which another copy of the tool may have replaced
+    // or which a read-only working directory never received.
+    const QImage picture = PhasorDiagram::paintPhasors(imageLabel->size(),
+                                                       PhasorDiagram::backgroundColour(),
+                                                       imageLabel->font(), groupValues, orientation());
+    const QByteArray report =
+        ReportValues::buildReport(kind, groupValues, DiagramFile::encodePng(picture));
+    if (!saveWholeFile(fileName, report)) {
+        showInformation(tr("测试报告"), tr("文档%1导出失败！").arg(fileName));
+        return false;
+    }
+    showInformation(tr("测试报告"), tr("文档%1导出成功！").arg(fileName));
+    return true;
 }
 
 bool MainWindow::saveDataFile(const QString &fileName)

@@ -4,6 +4,7 @@
 #include "device/grouplist.h"
 #include "device/replyframer.h"
 #include "device/serialports.h"
+#include "report/reportvalues.h"
 #include "view/groupvalues.h"
 #include "view/phasordiagram.h"
 
@@ -41,6 +42,11 @@ public:
     bool saveDataFile(const QString &fileName);
     bool openDataFile(const QString &fileName);
 
+    // What the Word and Excel actions do once the user has named the file:
+    // the report of the group shown last, its diagram in the orientation
+    // chosen now. The user is told whether it worked.
+    bool exportReport(ReportKind kind, const QString &fileName);
+
     // Where the connect action looks for the instrument's port. The tool
     // asks the system; tests hand it ports of their own.
     using PortEnumerator = std::function<QList<SerialPortRecord>()>;
@@ -76,6 +82,7 @@ private:
     PhasorDiagram::Orientation orientation() const;
     void setOrientationEnabled(bool enabled);
     void showInformation(const QString &title, const QString &text);
+    void chooseAndExportReport(ReportKind kind);
 
     // The link to the instrument.
     void connectDevice();

@@ -1,7 +1,8 @@
 #include "datafile.h"
 
+#include "wholefile.h"
+
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace DataFile {
@@ -54,20 +55,7 @@ bool decode(const QByteArray &bytes, QStringList *groups)
 
 bool save(const QString &path, const QStringList &groups, QString *error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    const QByteArray bytes = encode(groups);
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    return true;
+    return saveWholeFile(path, encode(groups), error);
 }
 
 bool load(const QString &path, QStringList *groups)

@@ -9,6 +9,8 @@
 
 #include "mainwindow.h"
 #include "device/datafile.h"
+#include "device/wholefile.h"
+#include "report/reportvalues.h"
 #include "view/diagramfile.h"
 #include "view/phasordiagram.h"
 
@@ -190,6 +192,26 @@ int main(int argc, char *argv[])
     std::printf("click to group shown: %.2f ms median of %d (target 25 ms)\n", click, clicks);
     std::printf("bare 600x600 PNG encode: %.2f ms median; click/encode ratio %.2f (target 3)\n",
                 encode, click / encode);
+
+    // One report export: the diagram painted and encoded, the template
+    // filled and the file written (the success box left out).
+    for (const ReportKind kind : { ReportKind::Word, ReportKind::Excel }) {
+        std::vector<double> exportTimes;
+        const QString reportPath = dir.filePath(QStringLiteral("report"));
+        for (int i = 0; i < 50; ++i) {
+            timer.restart();
+            const QImage picture = PhasorDiagram::paintPhasors(
+                QSize(600, 600), PhasorDiagram::backgroundColour(), QApplication::font(),
+                window.shownValues(), {});
+            const QByteArray report = ReportValues::buildReport(kind, window.shownValues(),
+                                                                DiagramFile::encodePng(picture));
+            if (!saveWholeFile(reportPath, report))
+                qFatal("cannot write the report");
+            exportTimes.push_back(timer.nsecsElapsed() / 1e6);
+        }
+        std::printf("one %s export: %.2f ms median of 50 (target 50 ms)\n",
+                    kind == ReportKind::Word ? "Word" : "Excel", median(exportTimes));
+    }
 
     // Peak memory of a fresh process with the 100,000 groups listed.
     const QList<QByteArray> memory = runChild({ QStringLiteral("--memory-probe"), largeFile }).split(' ');

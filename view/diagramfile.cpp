@@ -1,7 +1,8 @@
 #include "diagramfile.h"
 
+#include "device/wholefile.h"
+
 #include <QBuffer>
-#include <QSaveFile>
 
 namespace DiagramFile {
 
@@ -16,14 +17,8 @@ QByteArray encodePng(const QImage &picture)
 
 bool save(const QImage &picture)
 {
-    QSaveFile file(QString::fromLatin1(FileName));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (!picture.save(&file, "PNG")) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    const QByteArray png = encodePng(picture);
+    return !png.isEmpty() && saveWholeFile(QString::fromLatin1(FileName), png);
 }
 
 } // namespace DiagramFile

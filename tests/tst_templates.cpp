@@ -1,0 +1,1424 @@
+// The four report templates, read through their resource paths, the filling
+// of their placeholders, and the values the Word and Excel exports put in.
+
+#include "mimedocument.h"
+#include "report/reporttemplate.h"
+#include "report/reportvalues.h"
+#include "view/groupvalues.h"
+
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+Q_DECLARE_METATYPE(ReportKind)
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// What each template must hold
+
+struct PartInfo
+{
+    QByteArray name;
+    QByteArray encoding;
+    QByteArray type;      // without parameters
+    QByteArray charset;   // empty: none
+};
+
+struct TemplateInfo
+{
+    QString path;
+    bool excel = false;
+    bool fourWire = false;
+    QByteArray boundary;
+    QByteArray mainLocation;
+    QByteArray folder;
+    QList<PartInfo> otherParts;
+
+    int placeholders() const { return fourWire ? 29 : 20; }
+    QByteArray directory() const { return mainLocation.left(mainLocation.lastIndexOf('/') + 1); }
+    QByteArray mainName() const { return mainLocation.mid(mainLocation.lastIndexOf('/') + 1); }
+};
+
+const QList<TemplateInfo> &templateInfos()
+{
+    static const PartInfo diagram{"image001.jpg", "base64", "image/jpeg", ""};
+    static const PartInfo blankJpeg{"image002.jpg", "base64", "image/jpeg", ""};
+    static const PartInfo header{"header.htm", "quoted-printable", "text/html", "us-ascii"};
+    static const PartInfo files{"filelist.xml", "quoted-printable", "text/xml", "utf-8"};
+    static const QList<TemplateInfo> infos = {
+        {":/res/3x4doc.xml", false, true, "----=_NextPart_01CE9D94.13007200",
+         "file:///C:/AD9B9E43/3x4doc.htm", "3x4doc.files/", {diagram, blankJpeg, header, files}},
+        {":/res/3x3doc.xml", false, false, "----=_NextPart_01CE9D07.BC3A43B0",
+         "file:///C:/B1335B33/3x3.htm", "3x3.files/", {diagram, blankJpeg, header, files}},
+        {":/res/3x4xls.xml", true, true, "----=_NextPart_01CE9D94.644C0F70",
+         "file:///C:/AD9BEDF3/3x4xls.htm", "3x4xls.files/",
+         {diagram, blankJpeg, {"image003.gif", "base64", "image/gif", ""}, files}},
+        {":/res/3x3xls.xml", true, false, "----=_NextPart_01CE9D13.42DCD030",
+         "file:///C:/AD9B6DF3/3x3xls.htm", "3x3xls.files/",
+         {diagram, {"image002.gif", "base64", "image/gif", ""}, files}},
+    };
+    return infos;
+}
+
+TemplateInfo infoOf(const QString &path)
+{
+    for (const TemplateInfo &info : templateInfos()) {
+        if (info.path == path)
+            return info;
+    }
+    return {};
+}
+
+void addTemplateRows()
+{
+    QTest::addColumn<QString>("path");
+    for (const TemplateInfo &info : templateInfos())
+        QTest::newRow(qPrintable(info.path.mid(6))) << info.path;
+}
+
+QByteArray resourceBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+QString u(const char *utf8) { return QString::fromUtf8(utf8); }
+
+const QString Title = u("测试报告");
+
+QStringList headingsOf(bool fourWire)
+{
+    return {u("（1）伏安"), u("（2）频率"), u("（3）相位"),
+            fourWire ? u("（4）相量图") : u("(4)相量图")};
+}
+
+// The cells of sections 1 to 3 in document order; colspan 0 is not fixed.
+struct ExpectedCell
+{
+    QString text;
+    int rowspan = 1;
+    int colspan = 0;
+};
+
+QList<ExpectedCell> expectedCells(bool fourWire, bool excel)
+{
+    const QString deg = u("°");
+    auto E = [](const char *text, int rowspan = 1, int colspan = 0) {
+        return ExpectedCell{QString::fromUtf8(text), rowspan, colspan};
+    };
+    auto phaseCell = [&](int n, int rows) {
+        return ExpectedCell{QLatin1Char('%') + QString::number(n) + (excel ? deg : QString()), rows, 0};
+    };
+    QList<ExpectedCell> cells = {E("序号"), E("测试项目", 1, 2), E("幅值"), E("相序")};
+    QStringList powerNames[3];
+    int firstPower = 0;
+    if (fourWire) {
+        cells += {E("1", 4), E("电压回路", 4), E("UA"), E("%1V"), phaseCell(4, 3),
+                  E("UB"), E("%2V"),
+                  E("UC"), E("%3V"),
+                  E("UN"), E("~~"), E("~~"),
+                  E("2", 4), E("电流回路", 4), E("IA"), E("%5A"), phaseCell(8, 3),
+                  E("IB"), E("%6A"),
+                  E("IC"), E("%7A"),
+                  E("IN"), E("%9A"), E("~~"),
+                  E("3", 3), E("功角", 3), E("UA~ IA"), E("%10°"), E("~~"),
+                  E("UB~ IB"), E("%11°"), E("~~"),
+                  E("UC~ IC"), E("%12°"), E("~~")};
+        for (QStringList &names : powerNames)
+            names = {u("A路"), u("B路"), u("C路")};
+        firstPower = 13;
+    } else {
+        cells += {E("1", 2), E("电压回路", 2), E("UAB"), E("%1V"), phaseCell(3, 2),
+                  E("UCB"), E("%2V"),
+                  E("2", 2), E("电流回路", 2), E("IAB"), E("%4A"), phaseCell(6, 2),
+                  E("ICB"), E("%5A"),
+                  E("3", 2), E("功角", 2), E("UAB~ IAB"), E("%7°"), E("~~"),
+                  E("UCB~ ICB"), E("%8°"), E("~~")};
+        powerNames[0] = QStringList{"Pab", "Pcb"};
+        powerNames[1] = QStringList{"Qab", "Qcb"};
+        powerNames[2] = QStringList{"Sab", "Scb"};
+        firstPower = 9;
+    }
+    const QStringList groups = {u("有功功率P"), u("无功功率Q"), u("视在功率S")};
+    const QStringList units = {"W", "Var", "VA"};
+    int n = firstPower;
+    for (int g = 0; g < 3; ++g) {
+        const int rows = int(powerNames[g].size());
+        cells += {ExpectedCell{QString::number(4 + g), rows}, ExpectedCell{groups[g], rows}};
+        for (const QString &name : powerNames[g]) {
+            // The power values span the 幅值 and 相序 columns.
+            cells += {ExpectedCell{name}, ExpectedCell{'%' + QString::number(n++) + units[g], 1, 2}};
+        }
+    }
+    const QString frequency = '%' + QString::number(fourWire ? 22 : 15) + "Hz";
+    cells += {E("序号"), E("测试项目"), E("值"), E("1"), E("频率"), ExpectedCell{frequency}};
+    if (fourWire) {
+        cells += {E("序号"), E("测试项目"), E("A>B"), E("B>C"), E("C>A"),
+                  E("1"), E("电流相位"), E("%23°"), E("%24°"), E("%25°"),
+                  E("2"), E("电压相位"), E("%26°"), E("%27°"), E("%28°")};
+    } else {
+        cells += {E("序号"), E("测试项目"), E("AB>CB"), E("CB>AB"),
+                  E("1"), E("电流相位"), E("%16°"), E("%17°"),
+                  E("2"), E("电压相位"), E("%18°"), E("%19°")};
+    }
+    return cells;
+}
+
+// ---------------------------------------------------------------------------
+// Reading the HTML of a main part
+
+QString withoutComments(QString html)
+{
+    static const QRegularExpression comment("<!--.*?-->",
+                                            QRegularExpression::DotMatchesEverythingOption);
+    return html.remove(comment);
+}
+
+// Character references and the named entities the reports use.
+QString decodeReferences(const QString &html)
+{
+    static const QRegularExpression reference("&(#(\\d+)|[A-Za-z]+);");
+    static const QHash<QString, QString> named = {
+        {"&deg;", u("°")}, {"&gt;", ">"}, {"&lt;", "<"}, {"&amp;", "&"},
+        {"&quot;", "\""}, {"&nbsp;", QString(QChar(0xA0))}};
+    QString out;
+    qsizetype last = 0;
+    auto it = reference.globalMatch(html);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        out += html.mid(last, m.capturedStart() - last);
+        if (!m.captured(2).isEmpty()) {
+            const char32_t code = m.captured(2).toUInt();
+            out += QString::fromUcs4(&code, 1);
+        } else {
+            out += named.value(m.captured(0), m.captured(0));
+        }
+        last = m.capturedEnd();
+    }
+    return out + html.mid(last);
+}
+
+QString plainText(const QString &html)
+{
+    static const QRegularExpression tag("<[^>]*>");
+    QString text = withoutComments(html);
+    text.remove(tag);
+    return decodeReferences(text).simplified();
+}
+
+struct Cell
+{
+    QString text;
+    QString markup;
+    QString attributes;
+    int rowspan = 1;
+    int colspan = 1;
+};
+
+int spanOf(const QString &attributes, const char *name)
+{
+    const QRegularExpression re(QString::fromLatin1("\\b%1=\"?(\\d+)").arg(QLatin1String(name)));
+    const QRegularExpressionMatch m = re.match(attributes);
+    return m.hasMatch() ? m.captured(1).toInt() : 1;
+}
+
+// The table cells with text, in document order.
+QList<Cell> tableCells(const QString &html)
+{
+    static const QRegularExpression td("<td\\b([^>]*)>(.*?)</td>",
+                                       QRegularExpression::DotMatchesEverythingOption);
+    QList<Cell> cells;
+    auto it = td.globalMatch(withoutComments(html));
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        Cell cell;
+        cell.attributes = m.captured(1);
+        cell.markup = m.captured(2);
+        cell.text = plainText(cell.markup);
+        cell.rowspan = spanOf(cell.attributes, "rowspan");
+        cell.colspan = spanOf(cell.attributes, "colspan");
+        if (!cell.text.isEmpty())
+            cells.append(cell);
+    }
+    return cells;
+}
+
+// The cells of the report's sections 1 to 3 (Excel holds the title and the
+// headings in cells too).
+QList<Cell> sectionCells(const QString &html, bool fourWire)
+{
+    QList<Cell> cells = tableCells(html);
+    const QStringList skip = headingsOf(fourWire) << Title;
+    cells.removeIf([&](const Cell &cell) { return skip.contains(cell.text); });
+    return cells;
+}
+
+// Style sheet rule of a selector such as ".xl69".
+QString cssRule(const QString &html, const QString &selector)
+{
+    const QRegularExpression re(QRegularExpression::escape(selector) + "\\s*\\{([^}]*)\\}");
+    return re.match(html).captured(1);
+}
+
+QString mainHtml(const MimeDocument &doc)
+{
+    return doc.parts.isEmpty() ? QString() : QString::fromLatin1(doc.parts.first().body);
+}
+
+QMap<int, int> placeholderCounts(const QString &text)
+{
+    static const QRegularExpression placeholder("%(\\d\\d?)");
+    QMap<int, int> counts;
+    auto it = placeholder.globalMatch(text);
+    while (it.hasNext())
+        ++counts[it.next().captured(1).toInt()];
+    return counts;
+}
+
+// Where the cell of placeholder n stands among the expected cells, -1 if nowhere.
+int indexOfPlaceholder(const QList<ExpectedCell> &cells, int n)
+{
+    const QRegularExpression own('%' + QString::number(n) + "(?!\\d)");
+    for (int i = 0; i < cells.size(); ++i) {
+        if (own.match(cells[i].text).hasMatch())
+            return i;
+    }
+    return -1;
+}
+
+int count(const QString &text, const QString &what)
+{
+    return int(text.count(what));
+}
+
+// "%k" in an expected cell text replaced by the k-th value as the report shows it.
+QString filledText(const QString &cellText, const QStringList &values)
+{
+    static const QRegularExpression placeholder("%(\\d+)");
+    const QRegularExpressionMatch m = placeholder.match(cellText);
+    if (!m.hasMatch())
+        return cellText;
+    const QString value = values.at(m.captured(1).toInt() - 1);
+    const QString shown = plainText(
+        QString::fromLatin1(MimeDocument::decodeQuotedPrintable(value.toLatin1())));
+    return cellText.left(m.capturedStart()) + shown + cellText.mid(m.capturedEnd());
+}
+
+QByteArray diagramPng(int seed)
+{
+    QImage picture(600, 600, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    painter.setPen(QPen(Qt::red, 3));
+    painter.drawLine(300, 300, 300 + seed % 250, 50);
+    painter.drawEllipse(QPoint(300, 300), 250, 250);
+    painter.end();
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    return png;
+}
+
+using Field = double GroupValues::*;
+
+const QMap<QString, Field> &fields()
+{
+    static const QMap<QString, Field> map = {
+        {"frequency", &GroupValues::frequency},
+        {"currentA", &GroupValues::currentA}, {"currentB", &GroupValues::currentB},
+        {"currentC", &GroupValues::currentC}, {"currentN", &GroupValues::currentN},
+        {"voltageA", &GroupValues::voltageA}, {"voltageB", &GroupValues::voltageB},
+        {"voltageC", &GroupValues::voltageC},
+        {"powerAngleA", &GroupValues::powerAngleA}, {"powerAngleB", &GroupValues::powerAngleB},
+        {"powerAngleC", &GroupValues::powerAngleC},
+        {"voltagePhaseAB", &GroupValues::voltagePhaseAB},
+        {"voltagePhaseBC", &GroupValues::voltagePhaseBC},
+        {"voltagePhaseCA", &GroupValues::voltagePhaseCA},
+        {"currentPhaseAB", &GroupValues::currentPhaseAB},
+        {"currentPhaseBC", &GroupValues::currentPhaseBC},
+        {"currentPhaseCA", &GroupValues::currentPhaseCA},
+        {"activePowerA", &GroupValues::activePowerA}, {"activePowerB", &GroupValues::activePowerB},
+        {"activePowerC", &GroupValues::activePowerC},
+        {"reactivePowerA", &GroupValues::reactivePowerA},
+        {"reactivePowerB", &GroupValues::reactivePowerB},
+        {"reactivePowerC", &GroupValues::reactivePowerC},
+        {"apparentPowerA", &GroupValues::apparentPowerA},
+        {"apparentPowerB", &GroupValues::apparentPowerB},
+        {"apparentPowerC", &GroupValues::apparentPowerC},
+    };
+    return map;
+}
+
+const char WordOpener[] =
+    "<p class=3DMsoNormal align=3Dcenter style=3D'text-align:center'><span lang=3DEN-US "
+    "style=3D'font-size:10.5pt;mso-bidi-font-size:12.0pt'>";
+
+} // namespace
+
+class TestTemplates : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void mimeReader_data();
+    void mimeReader();
+
+    void placeholders_data() { addTemplateRows(); }
+    void placeholders();
+    void textForm_data() { addTemplateRows(); }
+    void textForm();
+    void mimeStructure_data() { addTemplateRows(); }
+    void mimeStructure();
+    void fallbackPictures_data();
+    void fallbackPictures();
+    void documentSettings_data() { addTemplateRows(); }
+    void documentSettings();
+    void reportLayout_data() { addTemplateRows(); }
+    void reportLayout();
+    void pictures_data() { addTemplateRows(); }
+    void pictures();
+    void phaseSequenceCells_data() { addTemplateRows(); }
+    void phaseSequenceCells();
+
+    void fillText_data();
+    void fillText();
+    void fillTemplate_data() { addTemplateRows(); }
+    void fillTemplate();
+
+    void templateChoice_data();
+    void templateChoice();
+    void numberTexts_data();
+    void numberTexts();
+    void placeholderMapping_data();
+    void placeholderMapping();
+    void phaseSequenceTexts_data();
+    void phaseSequenceTexts();
+    void buildReport_data();
+    void buildReport();
+    void buildReportSpeed();
+    void saveFilters();
+};
+
+// ---------------------------------------------------------------------------
+
+void TestTemplates::mimeReader_data()
+{
+    QTest::addColumn<QByteArray>("document");
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<QByteArray>("preamble");
+    QTest::addColumn<QList<QByteArray>>("locations");
+    QTest::addColumn<QList<QByteArray>>("bodies");
+    QTest::addColumn<bool>("closed");
+
+    QTest::newRow("CR LF, quoted boundary, folded header")
+        << QByteArray("MIME-Version: 1.0\r\n"
+                      "Content-Type: multipart/related;\r\n boundary=\"--=_b.1\"\r\n"
+                      "\r\n"
+                      "ignored preamble\r\n"
+                      "\r\n"
+                      "----=_b.1\r\n"
+                      "Content-Location: file:///C:/x/a.htm\r\n"
+                      "Content-Transfer-Encoding: quoted-printable\r\n"
+                      "\r\n"
+                      "<p class=3Dx>long=\r\n line</p>\r\n"
+                      "\r\n"
+                      "----=_b.1\r\n"
+                      "Content-Location: file:///C:/x/a.files/p.gif\r\n"
+                      "Content-Transfer-Encoding: base64\r\n"
+                      "\r\n"
+                      "R0lG\r\nODlh\r\n"
+                      "\r\n"
+                      "----=_b.1--\r\n"
+                      "epilogue")
+        << QString() << QByteArray("ignored preamble\r\n")
+        << QList<QByteArray>{"file:///C:/x/a.htm", "file:///C:/x/a.files/p.gif"}
+        << QList<QByteArray>{"<p class=x>long line</p>\r\n", "GIF89a"} << true;
+    QTest::newRow("LF, token boundary, lower-case hex, no closing line")
+        << QByteArray("content-type: Multipart/Mixed; boundary=zz; x=y\n"
+                      "\n"
+                      "--zz\n"
+                      "content-location: one\n"
+                      "content-transfer-encoding: Quoted-Printable\n"
+                      "\n"
+                      "a=3d=3Db =   \n"
+                      "c =ZZ\n"
+                      "--zz  \n"
+                      "Content-Location: two\n"
+                      "\n"
+                      "plain\n")
+        << QString() << QByteArray()
+        << QList<QByteArray>{"one", "two"}
+        << QList<QByteArray>{"a==b c =ZZ", "plain\n"} << false;
+    QTest::newRow("not multipart")
+        << QByteArray("Content-Type: text/html\r\n\r\n<html></html>\r\n")
+        << QString("not a multipart document: text/html") << QByteArray()
+        << QList<QByteArray>() << QList<QByteArray>() << false;
+    QTest::newRow("no boundary")
+        << QByteArray("Content-Type: multipart/related\r\n\r\n--x\r\n")
+        << QString("no boundary in Content-Type") << QByteArray()
+        << QList<QByteArray>() << QList<QByteArray>() << false;
+}
+
+void TestTemplates::mimeReader()
+{
+    QFETCH(QByteArray, document);
+    QFETCH(QString, error);
+    QFETCH(QByteArray, preamble);
+    QFETCH(QList<QByteArray>, locations);
+    QFETCH(QList<QByteArray>, bodies);
+    QFETCH(bool, closed);
+
+    const MimeDocument doc = MimeDocument::parse(document);
+    QCOMPARE(doc.error, error);
+    if (!error.isEmpty())
+        return;
+    QCOMPARE(doc.preamble, preamble);
+    QCOMPARE(doc.parts.size(), locations.size());
+    for (int i = 0; i < locations.size(); ++i) {
+        QCOMPARE(doc.parts[i].location(), locations[i]);
+        QCOMPARE(doc.parts[i].body, bodies[i]);
+    }
+    QCOMPARE(doc.closed, closed);
+    if (closed)
+        QCOMPARE(doc.epilogue, QByteArray("epilogue"));
+}
+
+// ---------------------------------------------------------------------------
+// The templates as stored
+
+void TestTemplates::placeholders()
+{
+    QFETCH(QString, path);
+    const TemplateInfo info = infoOf(path);
+    const QString text = ReportTemplate::read(path);
+    QVERIFY(!text.isEmpty());
+    QCOMPARE(text.toLatin1(), resourceBytes(path));
+
+    // Every number from 1 to the highest once, no three-digit "%nnn", no
+    // other "%" followed by a digit, no localized "%L1" form.
+    const QMap<int, int> counts = placeholderCounts(text);
+    QCOMPARE(counts.size(), info.placeholders());
+    for (int n = 1; n <= info.placeholders(); ++n)
+        QVERIFY2(counts.value(n) == 1, qPrintable(QString("%%1 occurs %2 times").arg(n).arg(counts.value(n))));
+    QVERIFY(!text.contains(QRegularExpression("%\\d\\d\\d")));
+    QVERIFY(!text.contains(QRegularExpression("%L\\d")));
+
+    // All but the diagram stand in the main part, also when decoded.
+    const MimeDocument doc = MimeDocument::parse(text.toLatin1());
+    QVERIFY2(doc.isValid(), qPrintable(doc.error));
+    const QMap<int, int> inMain = placeholderCounts(mainHtml(doc));
+    QCOMPARE(inMain.size(), info.placeholders() - 1);
+    QVERIFY(!inMain.contains(info.placeholders()));
+    QVERIFY(!mainHtml(doc).contains(QRegularExpression("%L\\d")));
+}
+
+void TestTemplates::textForm()
+{
+    QFETCH(QString, path);
+    const TemplateInfo info = infoOf(path);
+    const QByteArray data = resourceBytes(path);
+    QVERIFY(!data.isEmpty());
+
+    // CR LF only, ending with one.
+    QVERIFY(data.endsWith("\r\n"));
+    QByteArray withoutCrLf = data;
+    withoutCrLf.replace("\r\n", "");
+    QVERIFY(!withoutCrLf.contains('\r'));
+    QVERIFY(!withoutCrLf.contains('\n'));
+
+    // The preamble is the only line with bytes above 127; every other line
+    // is at most 76 characters long.
+    const QList<QByteArray> lines = data.split('\n');
+    const int preambleLine = info.excel ? 4 : 3;
+    for (int i = 0; i < lines.size(); ++i) {
+        const QByteArray &line = lines[i];
+        const bool ascii = std::all_of(line.begin(), line.end(), [](char c) { return uchar(c) < 128; });
+        QVERIFY2(ascii == (i != preambleLine), qPrintable(QString("line %1").arg(i + 1)));
+        if (i != preambleLine)
+            QVERIFY2(line.size() - 1 <= 76, qPrintable(QString("line %1 too long").arg(i + 1)));
+    }
+    QCOMPARE(lines[preambleLine - 1], QByteArray("\r"));
+    QCOMPARE(lines[preambleLine + 1], QByteArray("\r"));
+
+    // The notice of the single-file web page format, in GBK.
+    const QByteArray preamble = lines[preambleLine].chopped(1);
+    QVERIFY(preamble.contains("Web"));
+    QStringDecoder gbk("GBK");
+    if (gbk.isValid()) {
+        const QString notice = gbk.decode(preamble);
+        QVERIFY(!gbk.hasError());
+        QVERIFY2(notice.contains(u("单个文件网页")) && notice.contains(u("浏览器")),
+                 qPrintable(notice));
+    }
+
+    // Quoted-printable parts: every "=" starts an escape or a soft break, and
+    // the decoded text is 7-bit (Chinese as character references).
+    const MimeDocument doc = MimeDocument::parse(data);
+    QVERIFY2(doc.isValid(), qPrintable(doc.error));
+    static const QRegularExpression looseEquals("=(?![0-9A-F]{2}|\r\n)");
+    int quotedPrintable = 0;
+    for (const MimeDocument::Part &part : doc.parts) {
+        if (part.transferEncoding() != "quoted-printable")
+            continue;
+        ++quotedPrintable;
+        QVERIFY2(!QString::fromLatin1(part.rawBody).contains(looseEquals), part.location());
+        QVERIFY(std::all_of(part.body.begin(), part.body.end(), [](char c) { return uchar(c) < 128; }));
+        QVERIFY(!QString::fromLatin1(part.body).contains(QRegularExpression("[^\r]\n")));
+    }
+    QCOMPARE(quotedPrintable, info.excel ? 2 : 3);
+    QVERIFY(doc.parts.first().rawBody.contains("=3D"));
+    QVERIFY(mainHtml(doc).contains("&#27979;&#35797;&#25253;&#21578;"));   // 测试报告
+}
+
+void TestTemplates::mimeStructure()
+{
+    QFETCH(QString, path);
+    const TemplateInfo info = infoOf(path);
+    const MimeDocument doc = MimeDocument::parse(resourceBytes(path));
+    QVERIFY2(doc.isValid(), qPrintable(doc.error));
+
+    QList<QByteArray> headerNames = {"MIME-Version", "Content-Type"};
+    if (info.excel)
+        headerNames.insert(1, "X-Document-Type");
+    QCOMPARE(doc.headerNames(), headerNames);
+    QCOMPARE(doc.header("MIME-Version"), QByteArray("1.0"));
+    if (info.excel)
+        QCOMPARE(doc.header("X-Document-Type"), QByteArray("Worksheet"));
+    QCOMPARE(doc.header("Content-Type"),
+             "multipart/related; boundary=\"" + info.boundary + "\"");
+    QCOMPARE(doc.boundary, info.boundary);
+    QVERIFY(doc.closed);
+    QCOMPARE(doc.epilogue, QByteArray());
+    // The preamble: the notice alone on its line; the empty line after the
+    // headers ends the header block, the one after the notice belongs to the
+    // first boundary line.
+    QVERIFY(doc.preamble.endsWith("\r\n"));
+    QCOMPARE(doc.preamble.count("\r\n"), 1);
+    QVERIFY(doc.preamble.size() > 40);
+    QVERIFY(!doc.preamble.contains("--"));
+
+    // The parts in order, each with its three headers in order.
+    QCOMPARE(doc.parts.size(), info.otherParts.size() + 1);
+    const QList<QByteArray> partHeaders = {"Content-Location", "Content-Transfer-Encoding",
+                                           "Content-Type"};
+    for (int i = 0; i < doc.parts.size(); ++i) {
+        const MimeDocument::Part &part = doc.parts[i];
+        const PartInfo expected = i == 0
+            ? PartInfo{"", "quoted-printable", "text/html", "us-ascii"}
+            : info.otherParts[i - 1];
+        QCOMPARE(part.headerNames(), partHeaders);
+        QCOMPARE(part.location(), i == 0 ? info.mainLocation
+                                         : info.directory() + info.folder + expected.name);
+        QCOMPARE(part.transferEncoding(), expected.encoding);
+        const QByteArray type = part.contentType();
+        QCOMPARE(type.split(';').first(), expected.type);
+        QCOMPARE(MimeDocument::parameter(type, "charset"), expected.charset);
+    }
+
+    // The diagram placeholder alone on its line, then one empty line.
+    const int diagram = doc.indexOf("image001.jpg");
+    QCOMPARE(diagram, 1);
+    QCOMPARE(doc.parts[diagram].rawBody, '%' + QByteArray::number(info.placeholders()) + "\r\n");
+
+    // The main part names every other part by folder and file name ...
+    const QString html = mainHtml(doc);
+    const QString folder = QString::fromLatin1(info.folder);
+    QVERIFY(html.contains("<link rel=File-List href=\"" + folder + "filelist.xml\">"));
+    for (const PartInfo &part : info.otherParts) {
+        if (part.name != "filelist.xml")
+            QVERIFY2(html.contains('"' + folder + QString::fromLatin1(part.name) + '"'), part.name.constData());
+    }
+    // ... and filelist.xml names the main part and every part, itself included.
+    const QString fileList = QString::fromLatin1(doc.parts.last().body);
+    QCOMPARE(doc.parts.last().fileName(), QByteArray("filelist.xml"));
+    QVERIFY(fileList.contains("<o:MainFile HRef=\"../" + QString::fromLatin1(info.mainName()) + "\"/>"));
+    QStringList listed;
+    auto it = QRegularExpression("<o:File HRef=\"([^\"]+)\"/>").globalMatch(fileList);
+    while (it.hasNext())
+        listed << it.next().captured(1);
+    QStringList names;
+    for (const PartInfo &part : info.otherParts)
+        names << QString::fromLatin1(part.name);
+    QCOMPARE(listed, names);
+
+    if (!info.excel) {
+        const QString header = QString::fromLatin1(doc.parts[doc.indexOf("header.htm")].body);
+        QVERIFY(header.contains("href=\"../" + QString::fromLatin1(info.mainName()) + "\""));
+        for (const char *id : {"fs", "fcs", "es", "ecs", "h1", "f1"})
+            QVERIFY2(header.contains(QString(" id=%1>").arg(id)), id);
+        QVERIFY(html.contains(QRegularExpression("@page Section1\\s*\\{[^}]*mso-header:url\\(\""
+                                                 + QRegularExpression::escape(folder)
+                                                 + "header.htm\"\\) h1;")));
+        QVERIFY(html.contains("mso-footnote-separator:url(\"" + folder + "header.htm\") fs;"));
+    }
+}
+
+void TestTemplates::fallbackPictures_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QByteArray>("part");
+    QTest::addColumn<QByteArray>("format");
+    QTest::addColumn<QSize>("size");
+
+    QTest::newRow("3x4doc image002.jpg") << ":/res/3x4doc.xml" << QByteArray("image002.jpg")
+                                         << QByteArray("jpeg") << QSize(554, 554);
+    QTest::newRow("3x3doc image002.jpg") << ":/res/3x3doc.xml" << QByteArray("image002.jpg")
+                                         << QByteArray("jpeg") << QSize(554, 554);
+    QTest::newRow("3x4xls image002.jpg") << ":/res/3x4xls.xml" << QByteArray("image002.jpg")
+                                         << QByteArray("jpeg") << QSize(642, 647);
+    QTest::newRow("3x4xls image003.gif") << ":/res/3x4xls.xml" << QByteArray("image003.gif")
+                                         << QByteArray("gif") << QSize(554, 554);
+    QTest::newRow("3x3xls image002.gif") << ":/res/3x3xls.xml" << QByteArray("image002.gif")
+                                         << QByteArray("gif") << QSize(554, 554);
+}
+
+void TestTemplates::fallbackPictures()
+{
+    QFETCH(QString, path);
+    QFETCH(QByteArray, part);
+    QFETCH(QByteArray, format);
+    QFETCH(QSize, size);
+
+    const MimeDocument doc = MimeDocument::parse(resourceBytes(path));
+    const int index = doc.indexOf(part);
+    QVERIFY(index > 0);
+    QByteArray data = doc.parts[index].body;
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer);
+    QCOMPARE(reader.format(), format);
+    const QImage picture = reader.read();
+    QVERIFY2(!picture.isNull(), qPrintable(reader.errorString()));
+    QCOMPARE(picture.size(), size);
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            if (picture.pixel(x, y) != qRgb(255, 255, 255))
+                QFAIL(qPrintable(QString("pixel %1,%2 is not white").arg(x).arg(y)));
+        }
+    }
+    if (format == "jpeg") {
+        // A greyscale JPEG: one component in its frame header.
+        const qsizetype frame = data.indexOf("\xFF\xC0");
+        QVERIFY(frame > 0);
+        QCOMPARE(int(uchar(data.at(frame + 9))), 1);
+    }
+}
+
+void TestTemplates::documentSettings()
+{
+    QFETCH(QString, path);
+    const TemplateInfo info = infoOf(path);
+    const MimeDocument doc = MimeDocument::parse(resourceBytes(path));
+    const QString html = mainHtml(doc);
+
+    QVERIFY(html.startsWith("<html xmlns:v=\"urn:schemas-microsoft-com:vml\"\r\n"
+                            "xmlns:o=\"urn:schemas-microsoft-com:office:office\"\r\n"));
+    QVERIFY(html.contains("<meta http-equiv=Content-Type content=\"text/html; charset=us-ascii\">"));
+    QVERIFY(html.trimmed().endsWith("</html>"));
+    if (!info.excel) {
+        QVERIFY(html.contains("xmlns:w=\"urn:schemas-microsoft-com:office:word\""));
+        QVERIFY(html.contains("<meta name=ProgId content=Word.Document>"));
+        QVERIFY(html.contains("<title>&#39033;&#30446;</title>"));   // 项目
+        const QString page = cssRule(html, "@page Section1");
+        QVERIFY(page.contains("size:595.3pt 841.9pt;"));
+        QVERIFY(page.contains("margin:72.0pt 90.0pt 72.0pt 90.0pt;"));
+        const QString normal = cssRule(html, "p.MsoNormal, li.MsoNormal, div.MsoNormal");
+        QVERIFY(normal.contains("font-size:12.0pt;"));
+        QVERIFY(normal.contains("font-family:\"Times New Roman\";"));
+        QVERIFY(normal.contains("mso-fareast-font-family:\\5B8B\\4F53;"));   // 宋体 (SimSun)
+        QVERIFY(html.contains("<div class=Section1"));
+        // Every cell of the report is set in 10.5 pt.
+        for (const Cell &cell : tableCells(html))
+            QVERIFY2(cell.markup.contains("font-size:10.5pt"), qPrintable(cell.text));
+    } else {
+        QVERIFY(html.contains("xmlns:x=\"urn:schemas-microsoft-com:office:excel\""));
+        QVERIFY(html.contains("<meta name=ProgId content=Excel.Sheet>"));
+        const qsizetype s1 = html.indexOf("<x:Name>Sheet1</x:Name>");
+        const qsizetype s2 = html.indexOf("<x:Name>Sheet2</x:Name>");
+        const qsizetype s3 = html.indexOf("<x:Name>Sheet3</x:Name>");
+        QVERIFY(s1 > 0 && s1 < s2 && s2 < s3);
+        QCOMPARE(count(html, "<x:ExcelWorksheet>"), 3);
+        QVERIFY(html.indexOf("<x:Selected/>") > s1 && html.indexOf("<x:Selected/>") < s2);
+        QVERIFY(html.contains(QRegularExpression("<col width=125 span=5 [^>]*width:94pt'>")));
+        QVERIFY(html.contains(QRegularExpression("<col width=72 span=10 [^>]*width:54pt'>")));
+        for (const char *style : {".xl67", ".xl68", ".xl69"}) {
+            const QString rule = cssRule(html, style);
+            QVERIFY2(rule.contains("font-size:10.5pt;") && rule.contains("text-align:center;")
+                         && rule.contains("border:.5pt solid windowtext;"), style);
+        }
+        QVERIFY(cssRule(html, ".xl68").contains("Times New Roman"));
+        QVERIFY(cssRule(html, ".xl69").contains("white-space:normal;"));
+        QVERIFY(cssRule(html, "td").contains("white-space:nowrap;"));
+    }
+}
+
+void TestTemplates::reportLayout()
+{
+    QFETCH(QString, path);
+    const TemplateInfo info = infoOf(path);
+    const QString html = mainHtml(MimeDocument::parse(resourceBytes(path)));
+    const QString text = plainText(html);
+
+    // Title first, then the headings in their order; in Excel the diagram's
+    // heading stands in the row of the first heading.
+    const QStringList headings = headingsOf(info.fourWire);
+    const qsizetype title = text.indexOf(Title);
+    QVERIFY(title >= 0);
+    QList<qsizetype> at;
+    for (const QString &heading : headings) {
+        at << text.indexOf(heading);
+        QVERIFY2(at.last() > title, qPrintable(heading));
+        QCOMPARE(text.count(heading), 1);
+    }
+    if (info.excel)
+        QVERIFY(at[0] < at[3] && at[3] < at[1] && at[1] < at[2]);
+    else
+        QVERIFY(at[0] < at[1] && at[1] < at[2] && at[2] < at[3]);
+    if (!info.fourWire) {
+        QVERIFY(!text.contains(u("（4）")));
+        QVERIFY(html.contains("U<sub>AB</sub>~ I<sub>AB</sub>"));
+        QVERIFY(html.contains("U<sub>CB</sub>~ I<sub>CB</sub>"));
+    }
+
+    if (info.excel) {
+        const QRegularExpressionMatch m =
+            QRegularExpression("<td colspan=15 [^>]*class=(xl\\d+)[^>]*>"
+                               "&#27979;&#35797;&#25253;&#21578;</td>").match(html);
+        QVERIFY(m.hasMatch());
+        const QString rule = cssRule(html, '.' + m.captured(1));
+        QVERIFY(rule.contains("font-size:24.0pt;"));
+        QVERIFY(rule.contains("font-weight:700;"));
+        QVERIFY(rule.contains("text-align:center;"));
+    } else {
+        const QRegularExpressionMatch m = QRegularExpression(
+            "<p class=MsoNormal align=center style='text-align:center'><b[^>]*>"
+            "<span style='font-size:22.0pt[^']*'>&#27979;&#35797;&#25253;&#21578;</span></b>"
+            ".*?</p>\\s*<p class=MsoNormal align=center style='text-align:center'><b[^>]*>"
+            "<span lang=EN-US style='font-size:22.0pt'><o:p>&nbsp;</o:p>",
+            QRegularExpression::DotMatchesEverythingOption).match(html);
+        QVERIFY(m.hasMatch());
+        // Three bordered tables, one per section.
+        QCOMPARE(count(html, "<table class=MsoTableGrid border=1"), 3);
+    }
+
+    // Every cell of sections 1 to 3 with its text and the rows it spans.
+    const QList<Cell> cells = sectionCells(html, info.fourWire);
+    const QList<ExpectedCell> expected = expectedCells(info.fourWire, info.excel);
+    QCOMPARE(cells.size(), expected.size());
+    for (int i = 0; i < cells.size(); ++i) {
+        const QString where = QString("cell %1 '%2'").arg(i).arg(expected[i].text);
+        QVERIFY2(cells[i].text == expected[i].text,
+                 qPrintable(where + " reads '" + cells[i].text + "'"));
+        QVERIFY2(cells[i].rowspan == expected[i].rowspan, qPrintable(where + " rowspan"));
+        if (expected[i].colspan)
+            QVERIFY2(cells[i].colspan == expected[i].colspan, qPrintable(where + " colspan"));
+        // Bordered, centred cells.
+        if (info.excel) {
+            const QString cls = QRegularExpression("class=(xl\\d+)").match(cells[i].attributes).captured(1);
+            QVERIFY2(cssRule(html, '.' + cls).contains("border:.5pt solid windowtext;"), qPrintable(where));
+        } else {
+            QVERIFY2(cells[i].attributes.contains("border:solid windowtext 1.0pt"), qPrintable(where));
+            QVERIFY2(cells[i].markup.contains("align=center style='text-align:center'"), qPrintable(where));
+        }
+    }
+}
+
+void TestTemplates::pictures()
+{
+    QFETCH(QString, path);
+    const TemplateInfo info = infoOf(path);
+    const QString html = mainHtml(MimeDocument::parse(resourceBytes(path)));
+    const QString folder = QString::fromLatin1(info.folder);
+
+    if (!info.excel) {
+        const QRegularExpressionMatch shape = QRegularExpression(
+            "<v:shape id=\"(\\w+)\" type=\"#_x0000_t75\" style='width:415.5pt;\\s*height:415.5pt'>"
+            "\\s*<v:imagedata src=\"" + QRegularExpression::escape(folder) + "image001.jpg\"")
+            .match(html);
+        QVERIFY(shape.hasMatch());
+        QVERIFY(html.contains(QRegularExpression(
+            "<img width=554 height=554\\s+src=\"" + QRegularExpression::escape(folder)
+            + "image002.jpg\" v:shapes=\"" + shape.captured(1) + "\">")));
+        // In a centred paragraph of its own after the heading of section 4.
+        const qsizetype heading = html.indexOf("&#30456;&#37327;&#22270;");   // 相量图
+        QVERIFY(heading > 0 && heading < shape.capturedStart());
+        const qsizetype paragraph = html.lastIndexOf("<p ", shape.capturedStart());
+        QVERIFY(paragraph > heading);
+        QVERIFY(html.mid(paragraph).startsWith("<p class=MsoNormal align=center style='text-align:center'>"));
+        QVERIFY(!html.mid(paragraph, shape.capturedStart() - paragraph).contains("</p>"));
+        return;
+    }
+
+    const QStringList picture = info.fourWire ? QStringList{"481.5", "485.25"} : QStringList{"468", "459"};
+    const QString fallback = info.fourWire ? "image002.jpg" : "image001.jpg";
+    const QSize fallbackSize = info.fourWire ? QSize(642, 647) : QSize(624, 612);
+    const QString frameFallback = info.fourWire ? "image003.gif" : "image002.gif";
+    const int rows = info.fourWire ? 30 : 22;
+
+    auto shapeAt = [&](const QString &w, const QString &h, const QString &source) {
+        return QRegularExpression(
+            "<v:shape id=\"(\\w+)\"[^>]*style='position:absolute;margin-left:0;margin-top:0;"
+            "width:" + QRegularExpression::escape(w) + "pt;height:" + QRegularExpression::escape(h) + "pt;"
+            "[^']*'>\\s*<v:imagedata " + (source.isEmpty() ? QString() : "src=\"" + QRegularExpression::escape(folder + source) + "\" ")
+            + "o:title=\"\"/>\\s*<x:ClientData ObjectType=\"Pict\">")
+            .match(html);
+    };
+    auto fallbackOf = [&](const QString &id, const QSize &size, const QString &source) {
+        return QRegularExpression("<img width=" + QString::number(size.width()) + " height="
+                                  + QString::number(size.height()) + " src=\""
+                                  + QRegularExpression::escape(folder + source)
+                                  + "\"\\s+v:shapes=\"" + id + "\">").match(html).hasMatch();
+    };
+
+    const QRegularExpressionMatch diagram = shapeAt(picture[0], picture[1], "image001.jpg");
+    QVERIFY(diagram.hasMatch());
+    QVERIFY(fallbackOf(diagram.captured(1), fallbackSize, fallback));
+    // Anchored in the cell right of the column headings of section 1, a
+    // merged area 9 columns wide.
+    const qsizetype td = html.lastIndexOf("<td", diagram.capturedStart());
+    const QString cell = html.mid(td, html.indexOf('>', td) - td);
+    QCOMPARE(spanOf(cell, "colspan"), 9);
+    QCOMPARE(spanOf(cell, "rowspan"), rows);
+    const qsizetype tr = html.lastIndexOf("<tr", td);
+    const QString rowBefore = html.mid(tr, td - tr);
+    QVERIFY(rowBefore.contains(">&#24207;&#21495;</td>"));   // 序号
+    QVERIFY(rowBefore.contains(">&#30456;&#24207;</td>"));   // 相序, the last column heading
+
+    // The empty picture frame further down.
+    const QRegularExpressionMatch frame = shapeAt("415.5", "415.5", QString());
+    QVERIFY(frame.hasMatch());
+    QVERIFY(frame.capturedStart() > diagram.capturedEnd());
+    QVERIFY(html.mid(frame.capturedStart(), 400).contains("<x:AutoPict/>"));
+    QVERIFY(fallbackOf(frame.captured(1), QSize(554, 554), frameFallback));
+}
+
+void TestTemplates::phaseSequenceCells()
+{
+    QFETCH(QString, path);
+    const TemplateInfo info = infoOf(path);
+    const MimeDocument doc = MimeDocument::parse(resourceBytes(path));
+    const QString html = mainHtml(doc);
+    const QList<int> numbers = info.fourWire ? QList<int>{4, 8} : QList<int>{3, 6};
+    const int rows = info.fourWire ? 3 : 2;
+
+    for (int n : numbers) {
+        const QString p = '%' + QString::number(n);
+        const QList<Cell> cells = tableCells(html);
+        const QRegularExpression own(p + "(?!\\d)");
+        const auto cell = std::find_if(cells.begin(), cells.end(),
+                                       [&](const Cell &c) { return own.match(c.markup).hasMatch(); });
+        QVERIFY(cell != cells.end());
+        QCOMPARE(cell->rowspan, rows);
+        if (info.excel) {
+            // The placeholder and the degree sign are the cell's whole content,
+            // which wraps.
+            QCOMPARE(cell->markup, p + "&deg;");
+            const QString cls = QRegularExpression("class=(xl\\d+)").match(cell->attributes).captured(1);
+            QVERIFY(cssRule(html, '.' + cls).contains("white-space:normal;"));
+            QVERIFY(cssRule(html, '.' + cls).contains("font-size:10.5pt;"));
+        } else {
+            // The placeholder is the whole content of the span of the cell's
+            // only paragraph, closed right after it; in the template's own
+            // text the paragraph opens with the exports' paragraph opener.
+            QCOMPARE(cell->markup.trimmed(),
+                     "<p class=MsoNormal align=center style='text-align:center'><span lang=EN-US "
+                     "style='font-size:10.5pt;mso-bidi-font-size:12.0pt'>" + p + "</span></p>");
+            QByteArray raw = doc.parts.first().rawBody;
+            raw.replace("=\r\n", "");
+            QVERIFY(raw.contains(QByteArray(WordOpener) + p.toLatin1() + "</span></p>"));
+            QVERIFY(raw.contains(QByteArray(ReportValues::WordParagraphOpener) + p.toLatin1() + "</span></p>"));
+        }
+    }
+    if (!info.excel) {
+        // The other value cells: the same paragraph and span, the unit after
+        // the placeholder and an empty Office paragraph mark.
+        QVERIFY(html.contains("<p class=MsoNormal align=center style='text-align:center'><span lang=EN-US "
+                              "style='font-size:10.5pt;mso-bidi-font-size:12.0pt'>%1V<o:p></o:p></span></p>"));
+        QVERIFY(html.contains("<p class=MsoNormal align=center style='text-align:center'><span lang=EN-US "
+                              "style='font-size:10.5pt;mso-bidi-font-size:12.0pt'>%"
+                              + QString::number(info.fourWire ? 10 : 7) + "&deg;<o:p></o:p></span></p>"));
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Filling
+
+void TestTemplates::fillText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("values");
+    QTest::addColumn<QString>("expected");
+
+    const QStringList letters = {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l"};
+    QTest::newRow("digit then letter") << "%1V" << QStringList{"220.00"} << "220.00V";
+    QTest::newRow("two digits") << "%10|%1" << letters << "j|a";
+    QTest::newRow("three digits") << "%123" << letters << "l3";
+    QTest::newRow("value with a placeholder") << "%1 %5" << QStringList{"%5", "b", "c", "d", "e"} << "%5 e";
+    QTest::newRow("value ending in percent") << "%1%2" << QStringList{"50%", "3"} << "50%3";
+    QTest::newRow("beyond the values") << "%3 %1 %2" << QStringList{"x"} << "%3 x %2";
+    QTest::newRow("zero") << "%0 %01" << QStringList{"x"} << "%0 x";
+    QTest::newRow("percent signs") << "100%; %'%\"%%1%" << QStringList{"x"} << "100%; %'%\"%x%";
+    QTest::newRow("at the end") << "a%" << QStringList{"x"} << "a%";
+    QTest::newRow("empty template") << "" << QStringList{"x"} << "";
+    QTest::newRow("no values") << "%1" << QStringList() << "%1";
+}
+
+void TestTemplates::fillText()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, values);
+    QFETCH(QString, expected);
+    QCOMPARE(ReportTemplate::fill(text, values), expected);
+}
+
+void TestTemplates::fillTemplate()
+{
+    QFETCH(QString, path);
+    const TemplateInfo info = infoOf(path);
+    const QString text = ReportTemplate::read(path);
+    const MimeDocument before = MimeDocument::parse(text.toLatin1());
+
+    // The numbers themselves as values.
+    QStringList numbers;
+    for (int n = 1; n <= info.placeholders(); ++n)
+        numbers << QString::number(n);
+    const QString filled = ReportTemplate::fill(text, numbers);
+    QVERIFY(placeholderCounts(filled).isEmpty());
+
+    // The same as one QString::arg call per placeholder, in ascending order.
+    QStringList words;
+    QString byArg = text;
+    for (int n = 1; n <= info.placeholders(); ++n) {
+        words << "v" + QString::number(n) + "x";
+        byArg = byArg.arg(words.last());
+    }
+    QCOMPARE(ReportTemplate::fill(text, words), byArg);
+
+    const MimeDocument after = MimeDocument::parse(filled.toLatin1());
+    QVERIFY2(after.isValid(), qPrintable(after.error));
+    QCOMPARE(after.headers.size(), before.headers.size());
+    QCOMPARE(after.header("Content-Type"), before.header("Content-Type"));
+    QCOMPARE(after.preamble, before.preamble);
+    QVERIFY(after.closed);
+    QCOMPARE(after.parts.size(), before.parts.size());
+    for (int i = 0; i < after.parts.size(); ++i) {
+        QCOMPARE(after.parts[i].headerNames(), before.parts[i].headerNames());
+        for (const QByteArray &name : before.parts[i].headerNames())
+            QCOMPARE(after.parts[i].header(name), before.parts[i].header(name));
+        if (i > 1)
+            QCOMPARE(after.parts[i].rawBody, before.parts[i].rawBody);
+    }
+    QCOMPARE(after.parts[1].rawBody, QByteArray::number(info.placeholders()) + "\r\n");
+
+    // Each number in its cell: "1V" in UA (UAB), "22Hz" (15Hz) in 频率, ...
+    const QList<Cell> cells = sectionCells(mainHtml(after), info.fourWire);
+    const QList<ExpectedCell> expected = expectedCells(info.fourWire, info.excel);
+    QCOMPARE(cells.size(), expected.size());
+    for (int i = 0; i < cells.size(); ++i)
+        QCOMPARE(cells[i].text, filledText(expected[i].text, numbers));
+    const QString frequency = info.fourWire ? "22Hz" : "15Hz";
+    QVERIFY(std::any_of(cells.begin(), cells.end(), [&](const Cell &c) { return c.text == frequency; }));
+    QCOMPARE(cells[indexOfPlaceholder(expected, 1)].text, QString("1V"));   // UA / UAB
+
+    // Only the first value: "%10" to "%19" and the rest stay.
+    const QString first = ReportTemplate::fill(text, {"1"});
+    const QMap<int, int> left = placeholderCounts(first);
+    QCOMPARE(left.size(), info.placeholders() - 1);
+    QVERIFY(!left.contains(1));
+    for (int n = 10; n <= 19; ++n)
+        QCOMPARE(left.value(n), 1);
+    QCOMPARE(first.size(), text.size() - 1);
+}
+
+// ---------------------------------------------------------------------------
+// The exports' values
+
+void TestTemplates::templateChoice_data()
+{
+    QTest::addColumn<double>("wiringCode");
+    QTest::addColumn<bool>("fourWire");
+
+    QTest::newRow("2.0") << 2.0 << true;
+    QTest::newRow("1.0") << 1.0 << false;
+    QTest::newRow("0.0") << 0.0 << false;
+    QTest::newRow("3.0") << 3.0 << false;
+    QTest::newRow("2.5") << 2.5 << false;
+    QTest::newRow("just below 2") << std::nextafter(2.0, 0.0) << false;
+    QTest::newRow("-2.0") << -2.0 << false;
+    QTest::newRow("NaN") << std::numeric_limits<double>::quiet_NaN() << false;
+}
+
+void TestTemplates::templateChoice()
+{
+    QFETCH(double, wiringCode);
+    QFETCH(bool, fourWire);
+    GroupValues values;
+    values.wiringCode = wiringCode;
+
+    QCOMPARE(ReportValues::templatePath(ReportKind::Word, values),
+             QString(fourWire ? ":/res/3x4doc.xml" : ":/res/3x3doc.xml"));
+    QCOMPARE(ReportValues::templatePath(ReportKind::Excel, values),
+             QString(fourWire ? ":/res/3x4xls.xml" : ":/res/3x3xls.xml"));
+    for (ReportKind kind : {ReportKind::Word, ReportKind::Excel}) {
+        QCOMPARE(ReportValues::placeholderValues(kind, values, "QUJD").size(), fourWire ? 29 : 20);
+        const MimeDocument doc = MimeDocument::parse(ReportValues::buildReport(kind, values, "ABC"));
+        const TemplateInfo info = infoOf(ReportValues::templatePath(kind, values));
+        QCOMPARE(doc.parts.first().location(), info.mainLocation);
+        QCOMPARE(doc.parts[1].rawBody, QByteArray("QUJD\r\n"));
+        QVERIFY(!QString::fromLatin1(doc.parts.first().body).contains(QRegularExpression("%\\d")));
+    }
+}
+
+void TestTemplates::numberTexts_data()
+{
+    QTest::addColumn<bool>("fourWire");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("placeholder");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("cell");
+
+    const QString deg = u("°");
+    QTest::newRow("UA 220") << true << "voltageA" << 220.0 << 1 << "220.00" << "220.00V";
+    QTest::newRow("IA 1.5") << true << "currentA" << 1.5 << 5 << "1.5000" << "1.5000A";
+    QTest::newRow("power angle A 30") << true << "powerAngleA" << 30.0 << 10 << "30.0" << "30.0" + deg;
+    QTest::newRow("frequency 50") << true << "frequency" << 50.0 << 22 << "50.00" << "50.00Hz";
+    QTest::newRow("P A -12.5") << true << "activePowerA" << -12.5 << 13 << "-12.50" << "-12.50W";
+    QTest::newRow("IN 1e-7") << true << "currentN" << 1e-7 << 9 << "0.0000" << "0.0000A";
+    QTest::newRow("Q B large") << true << "reactivePowerB" << 1234567.891 << 17 << "1234567.89" << "1234567.89Var";
+    QTest::newRow("S C 1e21") << true << "apparentPowerC" << 1e21 << 21
+                              << "1000000000000000000000.00" << "1000000000000000000000.00VA";
+    QTest::newRow("U phase C>A 0.04") << true << "voltagePhaseCA" << 0.04 << 28 << "0.0" << "0.0" + deg;
+    QTest::newRow("3x3 UCB 380") << false << "voltageC" << 380.0 << 2 << "380.00" << "380.00V";
+    QTest::newRow("3x3 ICB 1e-7") << false << "currentC" << 1e-7 << 5 << "0.0000" << "0.0000A";
+    QTest::newRow("3x3 frequency 49.996") << false << "frequency" << 49.996 << 15 << "50.00" << "50.00Hz";
+    QTest::newRow("3x3 Scb -2.5") << false << "apparentPowerC" << -2.5 << 14 << "-2.50" << "-2.50VA";
+    QTest::newRow("3x3 power angle C 45.26") << false << "powerAngleC" << 45.26 << 8 << "45.3" << "45.3" + deg;
+}
+
+void TestTemplates::numberTexts()
+{
+    QFETCH(bool, fourWire);
+    QFETCH(QString, field);
+    QFETCH(double, value);
+    QFETCH(int, placeholder);
+    QFETCH(QString, text);
+    QFETCH(QString, cell);
+
+    GroupValues values;
+    values.wiringCode = fourWire ? 2.0 : 1.0;
+    QVERIFY(fields().contains(field));
+    values.*fields().value(field) = value;
+
+    for (ReportKind kind : {ReportKind::Word, ReportKind::Excel}) {
+        QCOMPARE(ReportValues::placeholderValues(kind, values, QString()).at(placeholder - 1), text);
+        // And in the report, in the cell of that placeholder.
+        const MimeDocument doc = MimeDocument::parse(ReportValues::buildReport(kind, values, QByteArray()));
+        const QList<Cell> cells = sectionCells(mainHtml(doc), fourWire);
+        const QList<ExpectedCell> expected = expectedCells(fourWire, kind == ReportKind::Excel);
+        QCOMPARE(cells.size(), expected.size());
+        const int at = indexOfPlaceholder(expected, placeholder);
+        QVERIFY(at >= 0);
+        QCOMPARE(cells[at].text, cell);
+    }
+}
+
+void TestTemplates::placeholderMapping_data()
+{
+    QTest::addColumn<bool>("fourWire");
+    QTest::addColumn<QStringList>("names");
+
+    // Field and decimals per placeholder; "V" and "I" are the voltage and
+    // current phase-sequence texts, "D" the diagram.
+    QTest::newRow("3x4") << true << QStringList{
+        "voltageA:2", "voltageB:2", "voltageC:2", "V",
+        "currentA:4", "currentB:4", "currentC:4", "I", "currentN:4",
+        "powerAngleA:1", "powerAngleB:1", "powerAngleC:1",
+        "activePowerA:2", "activePowerB:2", "activePowerC:2",
+        "reactivePowerA:2", "reactivePowerB:2", "reactivePowerC:2",
+        "apparentPowerA:2", "apparentPowerB:2", "apparentPowerC:2",
+        "frequency:2",
+        "currentPhaseAB:1", "currentPhaseBC:1", "currentPhaseCA:1",
+        "voltagePhaseAB:1", "voltagePhaseBC:1", "voltagePhaseCA:1", "D"};
+    QTest::newRow("3x3") << false << QStringList{
+        "voltageA:2", "voltageC:2", "V", "currentA:4", "currentC:4", "I",
+        "powerAngleA:1", "powerAngleC:1", "activePowerA:2", "activePowerC:2",
+        "reactivePowerA:2", "reactivePowerC:2", "apparentPowerA:2", "apparentPowerC:2",
+        "frequency:2", "currentPhaseAB:1", "currentPhaseCA:1",
+        "voltagePhaseAB:1", "voltagePhaseCA:1", "D"};
+}
+
+void TestTemplates::placeholderMapping()
+{
+    QFETCH(bool, fourWire);
+    QFETCH(QStringList, names);
+
+    // Every entry a different number, distinct at every number of decimals.
+    GroupValues values;
+    for (int i = 0; i < GroupValues::Count; ++i)
+        values.entries()[i] = 100.0 + 10.0 * i + 0.125;
+    values.wiringCode = fourWire ? 2.0 : 1.0;
+    const QString diagram = "iVBORw0KGgo=";
+
+    QStringList word = ReportValues::placeholderValues(ReportKind::Word, values, diagram);
+    QStringList excel = ReportValues::placeholderValues(ReportKind::Excel, values, diagram);
+    QCOMPARE(word.size(), names.size());
+    QCOMPARE(excel.size(), names.size());
+    for (int i = 0; i < names.size(); ++i) {
+        const QString &name = names[i];
+        if (name == "V" || name == "I") {
+            const QString expectedWord = name == "V" ? ReportValues::voltageSequenceText(ReportKind::Word, values)
+                                                     : ReportValues::currentSequenceText(ReportKind::Word, values);
+            const QString expectedExcel = name == "V" ? ReportValues::voltageSequenceText(ReportKind::Excel, values)
+                                                      : ReportValues::currentSequenceText(ReportKind::Excel, values);
+            QCOMPARE(word[i], expectedWord);
+            QCOMPARE(excel[i], expectedExcel);
+            const QString letter = name == "V" ? "U" : "I";
+            QVERIFY(word[i].startsWith(fourWire ? letter + "A~" + letter + "B:" : letter + "AB~" + letter + "CB:"));
+            QVERIFY(word[i] != excel[i]);
+            continue;
+        }
+        if (name == "D") {
+            QCOMPARE(word[i], diagram);
+            QCOMPARE(excel[i], diagram);
+            continue;
+        }
+        const QStringList parts = name.split(':');
+        const double v = values.*fields().value(parts[0]);
+        const QString text = QString::number(v, 'f', parts[1].toInt());
+        QVERIFY2(word[i] == text, qPrintable(QString("%%1 %2: %3").arg(i + 1).arg(name, word[i])));
+        QCOMPARE(excel[i], text);
+    }
+
+    if (!fourWire) {
+        // No entry of phase B appears, in any form.
+        for (const char *b : {"currentB", "voltageB", "powerAngleB", "activePowerB",
+                              "reactivePowerB", "apparentPowerB", "voltagePhaseBC", "currentPhaseBC"}) {
+            const double v = values.*fields().value(b);
+            for (int decimals = 1; decimals <= 4; ++decimals) {
+                const QString text = QString::number(v, 'f', decimals);
+                for (const QString &value : word + excel)
+                    QVERIFY2(!value.contains(text), b);
+            }
+        }
+    }
+}
+
+void TestTemplates::phaseSequenceTexts_data()
+{
+    QTest::addColumn<ReportKind>("kind");
+    QTest::addColumn<bool>("fourWire");
+    QTest::addColumn<QList<double>>("voltagePhases");   // A>B, B>C, C>A
+    QTest::addColumn<QList<double>>("currentPhases");
+    QTest::addColumn<QString>("voltageText");
+    QTest::addColumn<QString>("currentText");
+    QTest::addColumn<QString>("voltageCell");
+    QTest::addColumn<QString>("currentCell");
+    QTest::addColumn<int>("paragraphs");
+
+    const QString p = QString::fromLatin1(WordOpener);
+    const QString deg = u("°");
+    QTest::newRow("Word 3x4") << ReportKind::Word << true
+        << QList<double>{120.0, 240.5, 0.0} << QList<double>{118.0, 121.5, 120.5}
+        << "UA~UB:120.0&deg;" + p + "UB~UC:240.5&deg;</span></p>" + p + "UC~UA:0.0&deg;</span></p>"
+        << "IA~IB:118.0&deg;" + p + "IB~IC:121.5&deg;</span></p>" + p + "IC~IA:120.5&deg;</span></p>"
+        << "UA~UB:120.0" + deg + "UB~UC:240.5" + deg + "UC~UA:0.0" + deg
+        << "IA~IB:118.0" + deg + "IB~IC:121.5" + deg + "IC~IA:120.5" + deg << 3;
+    QTest::newRow("Word 3x3") << ReportKind::Word << false
+        << QList<double>{60.0, 999.0, 300.0} << QList<double>{-10.5, 999.0, 250.75}
+        << "UAB~UCB:60.0&deg;" + p + "UCB~UAB:300.0&deg;</span></p>"
+        << "IAB~ICB:-10.5&deg;" + p + "ICB~IAB:250.8&deg;</span></p>"
+        << "UAB~UCB:60.0" + deg + "UCB~UAB:300.0" + deg
+        << "IAB~ICB:-10.5" + deg + "ICB~IAB:250.8" + deg << 2;
+    QTest::newRow("Excel 3x4") << ReportKind::Excel << true
+        << QList<double>{120.0, 120.0, 120.0} << QList<double>{118.0, 121.5, 120.5}
+        << "UA~UB:120.0&deg;UB~UC:120.0&deg;UC~UA:120.0"
+        << "IA~IB:118.0&deg;IB~IC:121.5&deg;IC~IA:120.5"
+        << "UA~UB:120.0" + deg + "UB~UC:120.0" + deg + "UC~UA:120.0" + deg
+        << "IA~IB:118.0" + deg + "IB~IC:121.5" + deg + "IC~IA:120.5" + deg << 0;
+    QTest::newRow("Excel 3x3") << ReportKind::Excel << false
+        << QList<double>{60.0, 999.0, 300.0} << QList<double>{-10.5, 999.0, 250.75}
+        << "UAB~UCB:60.0&deg;UCB~UAB:300.0"
+        << "IAB~ICB:-10.5&deg;ICB~IAB:250.8"
+        << "UAB~UCB:60.0" + deg + "UCB~UAB:300.0" + deg
+        << "IAB~ICB:-10.5" + deg + "ICB~IAB:250.8" + deg << 0;
+}
+
+void TestTemplates::phaseSequenceTexts()
+{
+    QFETCH(ReportKind, kind);
+    QFETCH(bool, fourWire);
+    QFETCH(QList<double>, voltagePhases);
+    QFETCH(QList<double>, currentPhases);
+    QFETCH(QString, voltageText);
+    QFETCH(QString, currentText);
+    QFETCH(QString, voltageCell);
+    QFETCH(QString, currentCell);
+    QFETCH(int, paragraphs);
+
+    GroupValues values;
+    values.wiringCode = fourWire ? 2.0 : 1.0;
+    values.voltagePhaseAB = voltagePhases[0];
+    values.voltagePhaseBC = voltagePhases[1];
+    values.voltagePhaseCA = voltagePhases[2];
+    values.currentPhaseAB = currentPhases[0];
+    values.currentPhaseBC = currentPhases[1];
+    values.currentPhaseCA = currentPhases[2];
+
+    QCOMPARE(ReportValues::voltageSequenceText(kind, values), voltageText);
+    QCOMPARE(ReportValues::currentSequenceText(kind, values), currentText);
+    const QStringList list = ReportValues::placeholderValues(kind, values, QString());
+    QCOMPARE(list.at(fourWire ? 3 : 2), voltageText);
+    QCOMPARE(list.at(fourWire ? 7 : 5), currentText);
+
+    // As the report shows them: one line per pair in Word, one wrapped line in Excel.
+    const MimeDocument doc = MimeDocument::parse(ReportValues::buildReport(kind, values, QByteArray()));
+    const QList<Cell> cells = sectionCells(mainHtml(doc), fourWire);
+    const QList<ExpectedCell> expected = expectedCells(fourWire, kind == ReportKind::Excel);
+    const int voltageIndex = indexOfPlaceholder(expected, fourWire ? 4 : 3);
+    const int currentIndex = indexOfPlaceholder(expected, fourWire ? 8 : 6);
+    QVERIFY(voltageIndex > 0 && currentIndex > voltageIndex);
+    QCOMPARE(cells[voltageIndex].text, voltageCell);
+    QCOMPARE(cells[currentIndex].text, currentCell);
+    if (kind == ReportKind::Word) {
+        QCOMPARE(count(cells[voltageIndex].markup, "<p class=MsoNormal align=center"), paragraphs);
+        QCOMPARE(count(cells[currentIndex].markup, "<p class=MsoNormal align=center"), paragraphs);
+        QVERIFY(cells[voltageIndex].markup.trimmed().endsWith(
+            u("&deg;</span></p></span></p>")));
+    } else {
+        QCOMPARE(cells[voltageIndex].markup, voltageText + "&deg;");
+    }
+}
+
+void TestTemplates::buildReport_data()
+{
+    QTest::addColumn<ReportKind>("kind");
+    QTest::addColumn<bool>("fourWire");
+    QTest::newRow("Word 3x4") << ReportKind::Word << true;
+    QTest::newRow("Word 3x3") << ReportKind::Word << false;
+    QTest::newRow("Excel 3x4") << ReportKind::Excel << true;
+    QTest::newRow("Excel 3x3") << ReportKind::Excel << false;
+}
+
+void TestTemplates::buildReport()
+{
+    QFETCH(ReportKind, kind);
+    QFETCH(bool, fourWire);
+
+    GroupValues values;
+    for (int i = 0; i < GroupValues::Count; ++i)
+        values.entries()[i] = 3.5 * i - 20.25;
+    values.wiringCode = fourWire ? 2.0 : 1.0;
+    const QByteArray png = diagramPng(fourWire ? 7 : 99);
+    const QString path = ReportValues::templatePath(kind, values);
+    const TemplateInfo info = infoOf(path);
+
+    // Written to a real file and read back, as the export does.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString name = dir.filePath(kind == ReportKind::Word ? "report.doc" : "report.xls");
+    {
+        QFile out(name);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        const QByteArray bytes = ReportValues::buildReport(kind, values, png);
+        QCOMPARE(out.write(bytes), qint64(bytes.size()));
+    }
+    QFile in(name);
+    QVERIFY(in.open(QIODevice::ReadOnly));
+    const QByteArray report = in.readAll();
+    const QByteArray templateBytes = resourceBytes(path);
+
+    // Byte for byte the filled template, apart from the preamble line, whose
+    // bytes come out as the UTF-8 form of their Latin-1 characters.
+    const QList<QByteArray> lines = report.split('\n');
+    const int preambleLine = info.excel ? 4 : 3;
+    const QByteArray templatePreamble = templateBytes.split('\n').at(preambleLine);
+    QCOMPARE(lines.at(preambleLine), QString::fromLatin1(templatePreamble).toUtf8());
+    QVERIFY(lines.at(preambleLine) != templatePreamble);
+    for (int i = 0; i < lines.size(); ++i) {
+        if (i != preambleLine)
+            QVERIFY(std::all_of(lines[i].begin(), lines[i].end(), [](char c) { return uchar(c) < 128; }));
+    }
+    const QString diagram = QString::fromLatin1(png.toBase64());
+    const QStringList list = ReportValues::placeholderValues(kind, values, diagram);
+    QCOMPARE(QString::fromUtf8(report),
+             ReportTemplate::fill(QString::fromLatin1(templateBytes), list));
+    QVERIFY(!QString::fromUtf8(report).contains(QRegularExpression("%\\d")));
+
+    // Same parts and headers; the picture part holds the PNG on one line,
+    // still declared image/jpeg; the other parts are unchanged.
+    const MimeDocument before = MimeDocument::parse(templateBytes);
+    const MimeDocument doc = MimeDocument::parse(report);
+    QVERIFY2(doc.isValid(), qPrintable(doc.error));
+    QVERIFY(doc.closed);
+    QCOMPARE(doc.headerNames(), before.headerNames());
+    QCOMPARE(doc.parts.size(), before.parts.size());
+    for (int i = 0; i < doc.parts.size(); ++i) {
+        for (const QByteArray &header : before.parts[i].headerNames())
+            QCOMPARE(doc.parts[i].header(header), before.parts[i].header(header));
+        if (i > 1)
+            QCOMPARE(doc.parts[i].body, before.parts[i].body);
+    }
+    const MimeDocument::Part &picture = doc.parts[doc.indexOf("image001.jpg")];
+    QCOMPARE(picture.contentType(), QByteArray("image/jpeg"));
+    QCOMPARE(picture.rawBody, png.toBase64() + "\r\n");
+    QCOMPARE(picture.body, png);
+    QCOMPARE(QImage::fromData(picture.body).size(), QSize(600, 600));
+
+    // Every cell with its value.
+    const QList<Cell> cells = sectionCells(mainHtml(doc), fourWire);
+    const QList<ExpectedCell> expected = expectedCells(fourWire, kind == ReportKind::Excel);
+    QCOMPARE(cells.size(), expected.size());
+    for (int i = 0; i < cells.size(); ++i)
+        QCOMPARE(cells[i].text, filledText(expected[i].text, list));
+
+    // Without a diagram the picture part is empty.
+    const MimeDocument empty = MimeDocument::parse(ReportValues::buildReport(kind, values, QByteArray()));
+    QCOMPARE(empty.parts[1].rawBody, QByteArray("\r\n"));
+    QCOMPARE(empty.parts[1].body, QByteArray());
+}
+
+void TestTemplates::buildReportSpeed()
+{
+    // A diagram of about 60 KB, base64 text of about 80 KB.
+    QByteArray picture(60 * 1024, Qt::Uninitialized);
+    QRandomGenerator generator(2013);
+    for (char &c : picture)
+        c = char(generator.bounded(256));
+    for (double wiring : {2.0, 1.0}) {
+        GroupValues values;
+        values.wiringCode = wiring;
+        for (ReportKind kind : {ReportKind::Word, ReportKind::Excel}) {
+            QElapsedTimer timer;
+            timer.start();
+            const QByteArray report = ReportValues::buildReport(kind, values, picture);
+            const qint64 elapsed = timer.elapsed();
+            QVERIFY(report.contains(picture.toBase64()));
+            QVERIFY2(elapsed < 50, qPrintable(QString("%1 ms").arg(elapsed)));
+        }
+    }
+}
+
+void TestTemplates::saveFilters()
+{
+    QCOMPARE(ReportValues::saveFilter(ReportKind::Word), u("DOC文件 (*.doc)"));
+    QCOMPARE(ReportValues::saveFilter(ReportKind::Excel), u("XLS文件 (*.xls)"));
+}
+
+QTEST_MAIN(TestTemplates)
+#include "tst_templates.moc"
