@@ -1,7 +1,17 @@
 #!/bin/sh
-# Installs what is missing, builds, and runs every test headless.
+# Installs what is missing, builds, and runs every test headless: first in
+# the normal build (./build), then in a build with AddressSanitizer and
+# UndefinedBehaviorSanitizer (./build-sanitize). DM_SKIP_SANITIZE=1 skips the
+# second round.
 set -e
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
 tools/build.sh
 QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j"$(nproc)"
+
+if [ "${DM_SKIP_SANITIZE:-0}" != 1 ]; then
+    cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DDM_SANITIZE=ON
+    cmake --build build-sanitize -j"$(nproc)"
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+        QT_QPA_PLATFORM=offscreen ctest --test-dir build-sanitize --output-on-failure -j"$(nproc)"
+fi

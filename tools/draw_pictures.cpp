@@ -1,8 +1,9 @@
 // Draws the tool's pictures (toolbar icons, list icon, window icon) into a
 // folder, at the paths, formats and pixel sizes the resource collection uses.
 //
-//   draw_pictures <resources/pic>
+//   draw_pictures <resources/pic> [<app/desktop>]
 //
+// The second folder receives the desktop icon of the installed tool.
 // The output is committed; run this again only to change the artwork.
 // Everything is drawn with shapes, not fonts, so the result does not depend
 // on the fonts of the machine that runs it.
@@ -248,6 +249,29 @@ QImage logoPicture()
     return image;
 }
 
+// The desktop icon: the logo's phasor diagram on a rounded square.
+QImage desktopIcon()
+{
+    QImage image = canvas(256);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(70, 70, 70));
+    p.drawRoundedRect(QRectF(8, 8, 240, 240), 36, 36);
+    const QPointF centre(128, 128);
+    p.setPen(QPen(QColor(192, 192, 192), 2, Qt::DotLine));
+    p.setBrush(Qt::NoBrush);
+    for (int k = 1; k <= 4; ++k)
+        p.drawEllipse(centre, 26.0 * k, 26.0 * k);
+    const QColor colours[] = { Qt::yellow, Qt::green, Qt::red };
+    for (int i = 0; i < 3; ++i) {
+        const qreal angle = qDegreesToRadians(-90.0 + 120.0 * i);
+        p.setPen(QPen(colours[i], 10, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(centre, centre + QPointF(qCos(angle), qSin(angle)) * 100);
+    }
+    return image;
+}
+
 bool write(const QImage &image, const QString &path, const char *format)
 {
     if (!image.save(path, format, format == QByteArrayLiteral("JPG") ? 92 : -1)) {
@@ -262,8 +286,8 @@ bool write(const QImage &image, const QString &path, const char *format)
 int main(int argc, char *argv[])
 {
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: draw_pictures <output folder>\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: draw_pictures <picture folder> [<desktop icon folder>]\n");
         return 2;
     }
     const QDir dir(QString::fromLocal8Bit(argv[1]));
@@ -282,5 +306,10 @@ int main(int argc, char *argv[])
     ok &= write(goPicture(), dir.filePath(QStringLiteral("go.png")), "PNG");
     ok &= write(wordPicture(), dir.filePath(QStringLiteral("word.png")), "PNG");
     ok &= write(excelPicture(), dir.filePath(QStringLiteral("excel.png")), "PNG");
+    if (argc == 3) {
+        const QDir iconDir(QString::fromLocal8Bit(argv[2]));
+        ok &= QDir().mkpath(iconDir.path())
+            && write(desktopIcon(), iconDir.filePath(QStringLiteral("datamanager.png")), "PNG");
+    }
     return ok ? 0 : 1;
 }
