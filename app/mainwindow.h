@@ -36,6 +36,8 @@ public:
     bool isConnected() const { return connected; }
     int nextGroupNumber() const { return groupCounter; }
     const QLabel *exportCanvas() const { return imageLabel; }
+    // Text received from the instrument that does not yet form a reply line.
+    const QString &pendingReplyText() const { return rxBuffer.pending(); }
 
     // What the save and open actions do once the user has named the file.
     // Failures are told to the user; the result says whether it worked.
