@@ -1,10 +1,11 @@
 // Saves a picture of the main window with a data file open and one of its
 // groups shown, for the README, and optionally that group's Word and Excel
-// reports. Run it under a display with CJK fonts:
+// reports. Run it under a display with CJK fonts, e.g.
 //
-//   xvfb-run -a build/tools/screenshot samples/sample.dat 1 docs/window.png [a.doc b.xls]
+//   xvfb-run -a build/tools/screenshot --group 3 --counter-clockwise \
+//       samples/sample.dat docs/window.png
 //
-// The group number counts from 1.
+// See --help for the options.
 
 #include "mainwindow.h"
 #include "device/wholefile.h"
@@ -13,51 +14,90 @@
 #include "view/phasordiagram.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QListWidget>
 #include <QMetaObject>
+#include <QRadioButton>
 #include <QTimer>
 #include <cstdio>
+
+namespace {
+
+void click(MainWindow &window, const char *radioButton)
+{
+    auto *button = window.findChild<QRadioButton *>(QString::fromLatin1(radioButton));
+    button->click();
+}
+
+bool writeReport(const MainWindow &window, ReportKind kind, bool clockwise, bool zeroAtTwelve,
+                 const QString &fileName)
+{
+    const QImage picture = PhasorDiagram::paintPhasors(
+        QSize(600, 600), PhasorDiagram::backgroundColour(), QApplication::font(),
+        window.shownValues(), { clockwise, zeroAtTwelve });
+    return saveWholeFile(fileName, ReportValues::buildReport(kind, window.shownValues(),
+                                                             DiagramFile::encodePng(picture)));
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    if (argc != 4 && argc != 6) {
-        std::fprintf(stderr, "usage: screenshot <data file> <group number> <output.png> "
-                             "[<report.doc> <report.xls>]\n");
-        return 2;
-    }
-    const QString dataFile = QString::fromLocal8Bit(argv[1]);
-    const int row = QString::fromLocal8Bit(argv[2]).toInt() - 1;
-    const QString output = QString::fromLocal8Bit(argv[3]);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Saves a picture of the main window."));
+    parser.addHelpOption();
+    const QCommandLineOption groupOption(QStringLiteral("group"),
+                                         QStringLiteral("The group to show, counted from 1."),
+                                         QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption counterOption(QStringLiteral("counter-clockwise"),
+                                           QStringLiteral("Positive angles counter-clockwise."));
+    const QCommandLineOption threeOption(QStringLiteral("zero-at-three"),
+                                         QStringLiteral("Zero degrees at three o'clock."));
+    const QCommandLineOption wordOption(QStringLiteral("word"),
+                                        QStringLiteral("Also write the group's Word report."),
+                                        QStringLiteral("file"));
+    const QCommandLineOption excelOption(QStringLiteral("excel"),
+                                         QStringLiteral("Also write the group's Excel report."),
+                                         QStringLiteral("file"));
+    parser.addOptions({ groupOption, counterOption, threeOption, wordOption, excelOption });
+    parser.addPositionalArgument(QStringLiteral("data"), QStringLiteral("The data file to open."));
+    parser.addPositionalArgument(QStringLiteral("picture"), QStringLiteral("The PNG to write."));
+    parser.process(app);
+    if (parser.positionalArguments().size() != 2)
+        parser.showHelp(2);
+    const QString dataFile = parser.positionalArguments().at(0);
+    const QString output = parser.positionalArguments().at(1);
+    const int row = parser.value(groupOption).toInt() - 1;
 
     MainWindow window;
     window.show();
     if (!window.openDataFile(dataFile))
         return 1;
     auto *list = window.findChild<QListWidget *>(QStringLiteral("listWidget"));
-    if (!list || row < 0 || row >= list->count()) {
-        std::fprintf(stderr, "no group %d in %s\n", row + 1, argv[1]);
+    if (row < 0 || row >= list->count()) {
+        std::fprintf(stderr, "no group %d in %s\n", row + 1, qPrintable(dataFile));
         return 1;
     }
     list->setCurrentRow(row);
     QMetaObject::invokeMethod(&window, "on_listWidget_clicked",
                               Q_ARG(QModelIndex, list->model()->index(row, 0)));
+    const bool clockwise = !parser.isSet(counterOption);
+    const bool zeroAtTwelve = !parser.isSet(threeOption);
+    if (!clockwise)
+        click(window, "NRadioButton");
+    if (!zeroAtTwelve)
+        click(window, "DRadioButton");
 
     int status = 1;
     QTimer::singleShot(500, &window, [&] {
         status = window.grab().save(output) ? 0 : 1;
-        if (argc == 6) {
-            const QImage picture = PhasorDiagram::paintPhasors(
-                QSize(600, 600), PhasorDiagram::backgroundColour(), QApplication::font(),
-                window.shownValues(), {});
-            const QByteArray png = DiagramFile::encodePng(picture);
-            for (const auto &[kind, name] : { std::pair{ ReportKind::Word, argv[4] },
-                                              std::pair{ ReportKind::Excel, argv[5] } }) {
-                if (!saveWholeFile(QString::fromLocal8Bit(name),
-                                   ReportValues::buildReport(kind, window.shownValues(), png)))
-                    status = 1;
-            }
-        }
+        if (parser.isSet(wordOption)
+            && !writeReport(window, ReportKind::Word, clockwise, zeroAtTwelve, parser.value(wordOption)))
+            status = 1;
+        if (parser.isSet(excelOption)
+            && !writeReport(window, ReportKind::Excel, clockwise, zeroAtTwelve, parser.value(excelOption)))
+            status = 1;
         app.quit();
     });
     app.exec();
