@@ -11,12 +11,12 @@
 
 #include <QAction>
 #include <QDebug>
-#include <QSerialPort>
 #include <QFileDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QRadioButton>
+#include <QSerialPort>
 #include <QTableWidget>
 
 MainWindow::MainWindow(QWidget *parent)

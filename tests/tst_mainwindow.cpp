@@ -168,6 +168,26 @@ void MainWindowTest::formAtStart()
         QCOMPARE(w.shownValues().entries()[i], 0.0);
     QVERIFY(!w.isConnected());
     QCOMPARE(w.nextGroupNumber(), 1);
+
+    // The fourteen slots, in their order, and nothing else of the class's own.
+    const QMetaObject *meta = w.metaObject();
+    QCOMPARE(QByteArray(meta->className()), QByteArray("MainWindow"));
+    QStringList ownSlots;
+    for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
+        QCOMPARE(meta->method(i).methodType(), QMetaMethod::Slot);
+        ownSlots << QString::fromLatin1(meta->method(i).methodSignature());
+    }
+    QCOMPARE(ownSlots, QStringList({ "readCom()", "sendCom(QString)",
+                                  "on_action_connect_device_triggered()",
+                                  "on_action_read_device_triggered()",
+                                  "on_action_delete_device_triggered()",
+                                  "on_listWidget_clicked(QModelIndex)", "on_SRadioButton_clicked()",
+                                  "on_NRadioButton_clicked()", "on_LRadioButton_clicked()",
+                                  "on_DRadioButton_clicked()", "on_action_word_triggered()",
+                                  "on_action_excel_triggered()", "on_action_save_triggered()",
+                                  "on_action_open_triggered()" }));
+    QCOMPARE(meta->method(meta->methodOffset()).access(), QMetaMethod::Public);
+    QCOMPARE(meta->method(meta->methodOffset() + 2).access(), QMetaMethod::Private);
 }
 
 void MainWindowTest::tableAtStart()
