@@ -220,55 +220,56 @@ QImage excelPicture()
                            { QLineF(9, 17, 21, 31), QLineF(21, 17, 9, 31) });
 }
 
-// Window icon: a phasor diagram, three coloured arrows over rings, on a dark
-// panel with a scale band below it.
+// The tool's emblem: a dark rounded panel with dotted rings and the three
+// phase arrows in their colours, 120 degrees apart.
+struct Emblem
+{
+    QRectF panel;
+    qreal corner;
+    qreal ringStep;
+    qreal arrowLength;
+    qreal arrowWidth;
+    qreal dotWidth;
+};
+
+void paintEmblem(QPainter &p, const Emblem &e)
+{
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(70, 70, 70));
+    p.drawRoundedRect(e.panel, e.corner, e.corner);
+    const QPointF centre = e.panel.center();
+    p.setPen(QPen(QColor(192, 192, 192), e.dotWidth, Qt::DotLine));
+    p.setBrush(Qt::NoBrush);
+    for (int k = 1; k <= 4; ++k)
+        p.drawEllipse(centre, e.ringStep * k, e.ringStep * k);
+    const QColor colours[] = { Qt::yellow, Qt::green, Qt::red };
+    for (int i = 0; i < 3; ++i) {
+        const qreal angle = qDegreesToRadians(-90.0 + 120.0 * i);
+        p.setPen(QPen(colours[i], e.arrowWidth, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(centre, centre + QPointF(qCos(angle), qSin(angle)) * e.arrowLength);
+    }
+}
+
+// Window icon: the emblem with a scale band below it.
 QImage logoPicture()
 {
     QImage image(926, 1000, QImage::Format_RGB32);
     image.fill(QColor(250, 250, 250));
     QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(70, 70, 70));
-    p.drawRoundedRect(QRectF(40, 40, 846, 846), 80, 80);
-    const QPointF centre(463, 463);
-    p.setPen(QPen(QColor(192, 192, 192), 6, Qt::DotLine));
-    p.setBrush(Qt::NoBrush);
-    for (int k = 1; k <= 4; ++k)
-        p.drawEllipse(centre, 90.0 * k, 90.0 * k);
-    const QColor colours[] = { Qt::yellow, Qt::green, Qt::red };
-    for (int i = 0; i < 3; ++i) {
-        const qreal angle = qDegreesToRadians(-90.0 + 120.0 * i);
-        const QPointF tip = centre + QPointF(qCos(angle), qSin(angle)) * 340;
-        p.setPen(QPen(colours[i], 26, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(centre, tip);
-    }
+    paintEmblem(p, { QRectF(40, 40, 846, 846), 80, 90, 340, 26, 6 });
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(20, 70, 180));
     p.drawRoundedRect(QRectF(40, 910, 846, 60), 30, 30);
     return image;
 }
 
-// The desktop icon: the logo's phasor diagram on a rounded square.
+// The desktop icon: the emblem alone.
 QImage desktopIcon()
 {
     QImage image = canvas(256);
     QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(70, 70, 70));
-    p.drawRoundedRect(QRectF(8, 8, 240, 240), 36, 36);
-    const QPointF centre(128, 128);
-    p.setPen(QPen(QColor(192, 192, 192), 2, Qt::DotLine));
-    p.setBrush(Qt::NoBrush);
-    for (int k = 1; k <= 4; ++k)
-        p.drawEllipse(centre, 26.0 * k, 26.0 * k);
-    const QColor colours[] = { Qt::yellow, Qt::green, Qt::red };
-    for (int i = 0; i < 3; ++i) {
-        const qreal angle = qDegreesToRadians(-90.0 + 120.0 * i);
-        p.setPen(QPen(colours[i], 10, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(centre, centre + QPointF(qCos(angle), qSin(angle)) * 100);
-    }
+    paintEmblem(p, { QRectF(8, 8, 240, 240), 36, 26, 100, 10, 2 });
     return image;
 }
 
