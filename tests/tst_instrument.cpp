@@ -95,19 +95,12 @@ class TestInstrument : public QObject
 private slots:
     void initTestCase();
     void storedGroups();
-    void connect_data();
-    void connect();
     void read_data();
     void read();
     void deleteEmptiesStore_data();
     void deleteEmptiesStore();
-    void otherCommandsIgnored();
-    void portOpenedAgain();
     void hangUp_data();
     void hangUp();
-    void writeAfterHangUp();
-    void ends_data();
-    void ends();
 
 private:
     QString m_groupFile;
@@ -154,31 +147,6 @@ void TestInstrument::storedGroups()
     QCOMPARE(InstrumentProcess::storedGroups({ "--groups", m_groupFile }), m_fileGroups);
     QCOMPARE(InstrumentProcess::storedGroups({ "--groups", m_groupFile, "--defaults" }),
              m_fileGroups + builtIn);
-}
-
-void TestInstrument::connect_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("CR LF") << QStringList{};
-    QTest::newRow("LF CR") << QStringList{ "--lf-cr" };
-    QTest::newRow("colon") << QStringList{ "--colon" };
-    QTest::newRow("bytes, LF CR, colon") << QStringList{ "--bytes", "--lf-cr", "--colon" };
-}
-
-void TestInstrument::connect()
-{
-    QFETCH(QStringList, arguments);
-    InstrumentProcess instrument;
-    QVERIFY2(instrument.start(arguments), qPrintable(instrument.errorText()));
-    Line line;
-    const QString problem = line.open(instrument.portPath());
-    QVERIFY2(problem.isEmpty(), qPrintable(problem));
-
-    QVERIFY(line.send(DeviceProtocol::ConnectCommand));
-    QTRY_COMPARE(line.lines, QStringList{ "OK" });
-    QCOMPARE(DeviceProtocol::classifyReply(line.lines.first()), Reply::Connected);
-    QCOMPARE(instrument.receivedCommands(1), QList<QByteArray>{ ":Connect\r\n" });
-    QVERIFY(line.errors.isEmpty());
 }
 
 void TestInstrument::read_data()
@@ -277,41 +245,6 @@ void TestInstrument::deleteEmptiesStore()
              (QList<QByteArray>{ ":Connect\r\n", ":Read\r\n", ":Del\r\n", ":Read\r\n" }));
 }
 
-// Lines that are not commands get no answer.
-void TestInstrument::otherCommandsIgnored()
-{
-    InstrumentProcess instrument;
-    QVERIFY2(instrument.start(), qPrintable(instrument.errorText()));
-    Line line;
-    const QString problem = line.open(instrument.portPath());
-    QVERIFY2(problem.isEmpty(), qPrintable(problem));
-
-    const QList<QByteArray> sent{ ":Hello\r\n", "Read\r\n", ":read\r\n", ":Del \r\n", ":Connect\r\n" };
-    for (const QByteArray &bytes : sent)
-        QCOMPARE(line.port.write(bytes), bytes.size());
-    QTRY_COMPARE(line.lines, QStringList{ "OK" });
-    QCOMPARE(instrument.receivedCommands(int(sent.size())), sent);
-    QTest::qWait(100);
-    QCOMPARE(line.lines, QStringList{ "OK" });
-}
-
-// Closing the port (the tool's disconnect) leaves the instrument working.
-void TestInstrument::portOpenedAgain()
-{
-    InstrumentProcess instrument;
-    QVERIFY2(instrument.start(), qPrintable(instrument.errorText()));
-    const QStringList groups = InstrumentProcess::storedGroups();
-    for (int round = 0; round < 3; ++round) {
-        Line line;
-        const QString problem = line.open(instrument.portPath());
-        QVERIFY2(problem.isEmpty(), qPrintable(problem));
-        QVERIFY(line.send(DeviceProtocol::ConnectCommand));
-        QVERIFY(line.send(DeviceProtocol::ReadCommand));
-        QTRY_COMPARE(line.lines, QStringList{ "OK" } + withEnd(groups));
-        line.port.close();
-    }
-}
-
 void TestInstrument::hangUp_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -352,60 +285,6 @@ void TestInstrument::hangUp()
     QVERIFY(!line.port.isOpen());
     QVERIFY(instrument.waitForExit());
     QCOMPARE(line.lines, QStringList{ "OK" } + groups.mid(0, groupsBefore));
-}
-
-// With the port left open after the hang-up, reading keeps failing; a write
-// is accepted into the port's buffer and then fails as a lost resource.
-void TestInstrument::writeAfterHangUp()
-{
-    InstrumentProcess instrument;
-    QVERIFY2(instrument.start({ "--hangup-after", "1" }), qPrintable(instrument.errorText()));
-    Line line;
-    line.closeOnError = false;
-    const QString problem = line.open(instrument.portPath());
-    QVERIFY2(problem.isEmpty(), qPrintable(problem));
-
-    QVERIFY(line.send(DeviceProtocol::ReadCommand));
-    QTRY_VERIFY_WITH_TIMEOUT(!line.errors.isEmpty(), 10000);
-    QVERIFY(instrument.waitForExit());
-    line.port.clearError();
-    const bool written = line.send(DeviceProtocol::ReadCommand);
-    QTRY_VERIFY_WITH_TIMEOUT(line.errors.contains(QSerialPort::ResourceError), 5000);
-    QVERIFY(line.port.isOpen());
-    line.port.close();
-    QStringList seen;
-    for (QSerialPort::SerialPortError error : std::as_const(line.errors))
-        seen << QString::fromLatin1(QMetaEnum::fromType<QSerialPort::SerialPortError>().valueToKey(error));
-    qInfo("after the hang-up: write %s; errors %s, reported %d times",
-          written ? "accepted" : "refused", qPrintable(seen.join(u", ")), line.errorCount);
-}
-
-void TestInstrument::ends_data()
-{
-    QTest::addColumn<bool>("byInput");
-    QTest::newRow("standard input closed") << true;
-    QTest::newRow("SIGTERM") << false;
-}
-
-// The program ends cleanly when asked, with or without the port open.
-void TestInstrument::ends()
-{
-    QFETCH(bool, byInput);
-    InstrumentProcess instrument;
-    QVERIFY2(instrument.start(), qPrintable(instrument.errorText()));
-    Line line;
-    const QString problem = line.open(instrument.portPath());
-    QVERIFY2(problem.isEmpty(), qPrintable(problem));
-    QVERIFY(line.send(DeviceProtocol::ConnectCommand));
-    QTRY_COMPARE(line.lines, QStringList{ "OK" });
-
-    QVERIFY(instrument.isRunning());
-    if (byInput)
-        instrument.closeInput();
-    else
-        instrument.terminate();
-    QVERIFY(instrument.waitForExit(3000));
-    QVERIFY(instrument.exitedNormally());
 }
 
 QTEST_GUILESS_MAIN(TestInstrument)

@@ -31,8 +31,6 @@ struct Export
     QByteArray mainPart; // decoded HTML of the main part
 };
 
-QString tr(const char *text) { return QString::fromUtf8(text); }
-
 } // namespace
 
 class ReportsTest : public QObject

@@ -387,12 +387,8 @@ private slots:
     void mimeStructure();
     void fallbackPictures_data();
     void fallbackPictures();
-    void documentSettings_data() { addTemplateRows(); }
-    void documentSettings();
     void reportLayout_data() { addTemplateRows(); }
     void reportLayout();
-    void pictures_data() { addTemplateRows(); }
-    void pictures();
     void phaseSequenceCells_data() { addTemplateRows(); }
     void phaseSequenceCells();
 
@@ -407,12 +403,8 @@ private slots:
     void numberTexts();
     void placeholderMapping_data();
     void placeholderMapping();
-    void phaseSequenceTexts_data();
-    void phaseSequenceTexts();
     void buildReport_data();
     void buildReport();
-    void buildReportSpeed();
-    void saveFilters();
 };
 
 // ---------------------------------------------------------------------------
@@ -719,54 +711,6 @@ void TestTemplates::fallbackPictures()
     }
 }
 
-void TestTemplates::documentSettings()
-{
-    QFETCH(QString, path);
-    const TemplateInfo info = infoOf(path);
-    const MimeDocument doc = MimeDocument::parse(resourceBytes(path));
-    const QString html = mainHtml(doc);
-
-    QVERIFY(html.startsWith("<html xmlns:v=\"urn:schemas-microsoft-com:vml\"\r\n"
-                            "xmlns:o=\"urn:schemas-microsoft-com:office:office\"\r\n"));
-    QVERIFY(html.contains("<meta http-equiv=Content-Type content=\"text/html; charset=us-ascii\">"));
-    QVERIFY(html.trimmed().endsWith("</html>"));
-    if (!info.excel) {
-        QVERIFY(html.contains("xmlns:w=\"urn:schemas-microsoft-com:office:word\""));
-        QVERIFY(html.contains("<meta name=ProgId content=Word.Document>"));
-        QVERIFY(html.contains("<title>&#39033;&#30446;</title>"));   // 项目
-        const QString page = cssRule(html, "@page Section1");
-        QVERIFY(page.contains("size:595.3pt 841.9pt;"));
-        QVERIFY(page.contains("margin:72.0pt 90.0pt 72.0pt 90.0pt;"));
-        const QString normal = cssRule(html, "p.MsoNormal, li.MsoNormal, div.MsoNormal");
-        QVERIFY(normal.contains("font-size:12.0pt;"));
-        QVERIFY(normal.contains("font-family:\"Times New Roman\";"));
-        QVERIFY(normal.contains("mso-fareast-font-family:\\5B8B\\4F53;"));   // 宋体 (SimSun)
-        QVERIFY(html.contains("<div class=Section1"));
-        // Every cell of the report is set in 10.5 pt.
-        for (const Cell &cell : tableCells(html))
-            QVERIFY2(cell.markup.contains("font-size:10.5pt"), qPrintable(cell.text));
-    } else {
-        QVERIFY(html.contains("xmlns:x=\"urn:schemas-microsoft-com:office:excel\""));
-        QVERIFY(html.contains("<meta name=ProgId content=Excel.Sheet>"));
-        const qsizetype s1 = html.indexOf("<x:Name>Sheet1</x:Name>");
-        const qsizetype s2 = html.indexOf("<x:Name>Sheet2</x:Name>");
-        const qsizetype s3 = html.indexOf("<x:Name>Sheet3</x:Name>");
-        QVERIFY(s1 > 0 && s1 < s2 && s2 < s3);
-        QCOMPARE(count(html, "<x:ExcelWorksheet>"), 3);
-        QVERIFY(html.indexOf("<x:Selected/>") > s1 && html.indexOf("<x:Selected/>") < s2);
-        QVERIFY(html.contains(QRegularExpression("<col width=125 span=5 [^>]*width:94pt'>")));
-        QVERIFY(html.contains(QRegularExpression("<col width=72 span=10 [^>]*width:54pt'>")));
-        for (const char *style : {".xl67", ".xl68", ".xl69"}) {
-            const QString rule = cssRule(html, style);
-            QVERIFY2(rule.contains("font-size:10.5pt;") && rule.contains("text-align:center;")
-                         && rule.contains("border:.5pt solid windowtext;"), style);
-        }
-        QVERIFY(cssRule(html, ".xl68").contains("Times New Roman"));
-        QVERIFY(cssRule(html, ".xl69").contains("white-space:normal;"));
-        QVERIFY(cssRule(html, "td").contains("white-space:nowrap;"));
-    }
-}
-
 void TestTemplates::reportLayout()
 {
     QFETCH(QString, path);
@@ -836,75 +780,6 @@ void TestTemplates::reportLayout()
             QVERIFY2(cells[i].markup.contains("align=center style='text-align:center'"), qPrintable(where));
         }
     }
-}
-
-void TestTemplates::pictures()
-{
-    QFETCH(QString, path);
-    const TemplateInfo info = infoOf(path);
-    const QString html = mainHtml(MimeDocument::parse(resourceBytes(path)));
-    const QString folder = QString::fromLatin1(info.folder);
-
-    if (!info.excel) {
-        const QRegularExpressionMatch shape = QRegularExpression(
-            "<v:shape id=\"(\\w+)\" type=\"#_x0000_t75\" style='width:415.5pt;\\s*height:415.5pt'>"
-            "\\s*<v:imagedata src=\"" + QRegularExpression::escape(folder) + "image001.jpg\"")
-            .match(html);
-        QVERIFY(shape.hasMatch());
-        QVERIFY(html.contains(QRegularExpression(
-            "<img width=554 height=554\\s+src=\"" + QRegularExpression::escape(folder)
-            + "image002.jpg\" v:shapes=\"" + shape.captured(1) + "\">")));
-        // In a centred paragraph of its own after the heading of section 4.
-        const qsizetype heading = html.indexOf("&#30456;&#37327;&#22270;");   // 相量图
-        QVERIFY(heading > 0 && heading < shape.capturedStart());
-        const qsizetype paragraph = html.lastIndexOf("<p ", shape.capturedStart());
-        QVERIFY(paragraph > heading);
-        QVERIFY(html.mid(paragraph).startsWith("<p class=MsoNormal align=center style='text-align:center'>"));
-        QVERIFY(!html.mid(paragraph, shape.capturedStart() - paragraph).contains("</p>"));
-        return;
-    }
-
-    const QStringList picture = info.fourWire ? QStringList{"481.5", "485.25"} : QStringList{"468", "459"};
-    const QString fallback = info.fourWire ? "image002.jpg" : "image001.jpg";
-    const QSize fallbackSize = info.fourWire ? QSize(642, 647) : QSize(624, 612);
-    const QString frameFallback = info.fourWire ? "image003.gif" : "image002.gif";
-    const int rows = info.fourWire ? 30 : 22;
-
-    auto shapeAt = [&](const QString &w, const QString &h, const QString &source) {
-        return QRegularExpression(
-            "<v:shape id=\"(\\w+)\"[^>]*style='position:absolute;margin-left:0;margin-top:0;"
-            "width:" + QRegularExpression::escape(w) + "pt;height:" + QRegularExpression::escape(h) + "pt;"
-            "[^']*'>\\s*<v:imagedata " + (source.isEmpty() ? QString() : "src=\"" + QRegularExpression::escape(folder + source) + "\" ")
-            + "o:title=\"\"/>\\s*<x:ClientData ObjectType=\"Pict\">")
-            .match(html);
-    };
-    auto fallbackOf = [&](const QString &id, const QSize &size, const QString &source) {
-        return QRegularExpression("<img width=" + QString::number(size.width()) + " height="
-                                  + QString::number(size.height()) + " src=\""
-                                  + QRegularExpression::escape(folder + source)
-                                  + "\"\\s+v:shapes=\"" + id + "\">").match(html).hasMatch();
-    };
-
-    const QRegularExpressionMatch diagram = shapeAt(picture[0], picture[1], "image001.jpg");
-    QVERIFY(diagram.hasMatch());
-    QVERIFY(fallbackOf(diagram.captured(1), fallbackSize, fallback));
-    // Anchored in the cell right of the column headings of section 1, a
-    // merged area 9 columns wide.
-    const qsizetype td = html.lastIndexOf("<td", diagram.capturedStart());
-    const QString cell = html.mid(td, html.indexOf('>', td) - td);
-    QCOMPARE(spanOf(cell, "colspan"), 9);
-    QCOMPARE(spanOf(cell, "rowspan"), rows);
-    const qsizetype tr = html.lastIndexOf("<tr", td);
-    const QString rowBefore = html.mid(tr, td - tr);
-    QVERIFY(rowBefore.contains(">&#24207;&#21495;</td>"));   // 序号
-    QVERIFY(rowBefore.contains(">&#30456;&#24207;</td>"));   // 相序, the last column heading
-
-    // The empty picture frame further down.
-    const QRegularExpressionMatch frame = shapeAt("415.5", "415.5", QString());
-    QVERIFY(frame.hasMatch());
-    QVERIFY(frame.capturedStart() > diagram.capturedEnd());
-    QVERIFY(html.mid(frame.capturedStart(), 400).contains("<x:AutoPict/>"));
-    QVERIFY(fallbackOf(frame.captured(1), QSize(554, 554), frameFallback));
 }
 
 void TestTemplates::phaseSequenceCells()
@@ -1219,92 +1094,6 @@ void TestTemplates::placeholderMapping()
     }
 }
 
-void TestTemplates::phaseSequenceTexts_data()
-{
-    QTest::addColumn<ReportKind>("kind");
-    QTest::addColumn<bool>("fourWire");
-    QTest::addColumn<QList<double>>("voltagePhases");   // A>B, B>C, C>A
-    QTest::addColumn<QList<double>>("currentPhases");
-    QTest::addColumn<QString>("voltageText");
-    QTest::addColumn<QString>("currentText");
-    QTest::addColumn<QString>("voltageCell");
-    QTest::addColumn<QString>("currentCell");
-    QTest::addColumn<int>("paragraphs");
-
-    const QString p = QString::fromLatin1(WordOpener);
-    const QString deg = u("°");
-    QTest::newRow("Word 3x4") << ReportKind::Word << true
-        << QList<double>{120.0, 240.5, 0.0} << QList<double>{118.0, 121.5, 120.5}
-        << "UA~UB:120.0&deg;" + p + "UB~UC:240.5&deg;</span></p>" + p + "UC~UA:0.0&deg;</span></p>"
-        << "IA~IB:118.0&deg;" + p + "IB~IC:121.5&deg;</span></p>" + p + "IC~IA:120.5&deg;</span></p>"
-        << "UA~UB:120.0" + deg + "UB~UC:240.5" + deg + "UC~UA:0.0" + deg
-        << "IA~IB:118.0" + deg + "IB~IC:121.5" + deg + "IC~IA:120.5" + deg << 3;
-    QTest::newRow("Word 3x3") << ReportKind::Word << false
-        << QList<double>{60.0, 999.0, 300.0} << QList<double>{-10.5, 999.0, 250.75}
-        << "UAB~UCB:60.0&deg;" + p + "UCB~UAB:300.0&deg;</span></p>"
-        << "IAB~ICB:-10.5&deg;" + p + "ICB~IAB:250.8&deg;</span></p>"
-        << "UAB~UCB:60.0" + deg + "UCB~UAB:300.0" + deg
-        << "IAB~ICB:-10.5" + deg + "ICB~IAB:250.8" + deg << 2;
-    QTest::newRow("Excel 3x4") << ReportKind::Excel << true
-        << QList<double>{120.0, 120.0, 120.0} << QList<double>{118.0, 121.5, 120.5}
-        << "UA~UB:120.0&deg;UB~UC:120.0&deg;UC~UA:120.0"
-        << "IA~IB:118.0&deg;IB~IC:121.5&deg;IC~IA:120.5"
-        << "UA~UB:120.0" + deg + "UB~UC:120.0" + deg + "UC~UA:120.0" + deg
-        << "IA~IB:118.0" + deg + "IB~IC:121.5" + deg + "IC~IA:120.5" + deg << 0;
-    QTest::newRow("Excel 3x3") << ReportKind::Excel << false
-        << QList<double>{60.0, 999.0, 300.0} << QList<double>{-10.5, 999.0, 250.75}
-        << "UAB~UCB:60.0&deg;UCB~UAB:300.0"
-        << "IAB~ICB:-10.5&deg;ICB~IAB:250.8"
-        << "UAB~UCB:60.0" + deg + "UCB~UAB:300.0" + deg
-        << "IAB~ICB:-10.5" + deg + "ICB~IAB:250.8" + deg << 0;
-}
-
-void TestTemplates::phaseSequenceTexts()
-{
-    QFETCH(ReportKind, kind);
-    QFETCH(bool, fourWire);
-    QFETCH(QList<double>, voltagePhases);
-    QFETCH(QList<double>, currentPhases);
-    QFETCH(QString, voltageText);
-    QFETCH(QString, currentText);
-    QFETCH(QString, voltageCell);
-    QFETCH(QString, currentCell);
-    QFETCH(int, paragraphs);
-
-    GroupValues values;
-    values.wiringCode = fourWire ? 2.0 : 1.0;
-    values.voltagePhaseAB = voltagePhases[0];
-    values.voltagePhaseBC = voltagePhases[1];
-    values.voltagePhaseCA = voltagePhases[2];
-    values.currentPhaseAB = currentPhases[0];
-    values.currentPhaseBC = currentPhases[1];
-    values.currentPhaseCA = currentPhases[2];
-
-    QCOMPARE(ReportValues::voltageSequenceText(kind, values), voltageText);
-    QCOMPARE(ReportValues::currentSequenceText(kind, values), currentText);
-    const QStringList list = ReportValues::placeholderValues(kind, values, QString());
-    QCOMPARE(list.at(fourWire ? 3 : 2), voltageText);
-    QCOMPARE(list.at(fourWire ? 7 : 5), currentText);
-
-    // As the report shows them: one line per pair in Word, one wrapped line in Excel.
-    const MimeDocument doc = MimeDocument::parse(ReportValues::buildReport(kind, values, QByteArray()));
-    const QList<Cell> cells = sectionCells(mainHtml(doc), fourWire);
-    const QList<ExpectedCell> expected = expectedCells(fourWire, kind == ReportKind::Excel);
-    const int voltageIndex = indexOfPlaceholder(expected, fourWire ? 4 : 3);
-    const int currentIndex = indexOfPlaceholder(expected, fourWire ? 8 : 6);
-    QVERIFY(voltageIndex > 0 && currentIndex > voltageIndex);
-    QCOMPARE(cells[voltageIndex].text, voltageCell);
-    QCOMPARE(cells[currentIndex].text, currentCell);
-    if (kind == ReportKind::Word) {
-        QCOMPARE(count(cells[voltageIndex].markup, "<p class=MsoNormal align=center"), paragraphs);
-        QCOMPARE(count(cells[currentIndex].markup, "<p class=MsoNormal align=center"), paragraphs);
-        QVERIFY(cells[voltageIndex].markup.trimmed().endsWith(
-            u("&deg;</span></p></span></p>")));
-    } else {
-        QCOMPARE(cells[voltageIndex].markup, voltageText + "&deg;");
-    }
-}
-
 void TestTemplates::buildReport_data()
 {
     QTest::addColumn<ReportKind>("kind");
@@ -1391,33 +1180,6 @@ void TestTemplates::buildReport()
     const MimeDocument empty = MimeDocument::parse(ReportValues::buildReport(kind, values, QByteArray()));
     QCOMPARE(empty.parts[1].rawBody, QByteArray("\r\n"));
     QCOMPARE(empty.parts[1].body, QByteArray());
-}
-
-void TestTemplates::buildReportSpeed()
-{
-    // A diagram of about 60 KB, base64 text of about 80 KB.
-    QByteArray picture(60 * 1024, Qt::Uninitialized);
-    QRandomGenerator generator(2013);
-    for (char &c : picture)
-        c = char(generator.bounded(256));
-    for (double wiring : {2.0, 1.0}) {
-        GroupValues values;
-        values.wiringCode = wiring;
-        for (ReportKind kind : {ReportKind::Word, ReportKind::Excel}) {
-            QElapsedTimer timer;
-            timer.start();
-            const QByteArray report = ReportValues::buildReport(kind, values, picture);
-            const qint64 elapsed = timer.elapsed();
-            QVERIFY(report.contains(picture.toBase64()));
-            QVERIFY2(elapsed < 50, qPrintable(QString("%1 ms").arg(elapsed)));
-        }
-    }
-}
-
-void TestTemplates::saveFilters()
-{
-    QCOMPARE(ReportValues::saveFilter(ReportKind::Word), u("DOC文件 (*.doc)"));
-    QCOMPARE(ReportValues::saveFilter(ReportKind::Excel), u("XLS文件 (*.xls)"));
 }
 
 QTEST_MAIN(TestTemplates)

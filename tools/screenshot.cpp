@@ -2,8 +2,7 @@
 // groups shown, for the README, and optionally that group's Word and Excel
 // reports. Run it under a display with CJK fonts, e.g.
 //
-//   xvfb-run -a build/tools/screenshot --group 3 --counter-clockwise \
-//       samples/sample.dat docs/window.png
+//   xvfb-run -a build/tools/screenshot --group 3 --counter-clockwise samples/sample.dat out.png
 //
 // See --help for the options.
 
