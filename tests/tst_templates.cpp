@@ -319,22 +319,6 @@ QString filledText(const QString &cellText, const QStringList &values)
     return cellText.left(m.capturedStart()) + shown + cellText.mid(m.capturedEnd());
 }
 
-QByteArray diagramPng(int seed)
-{
-    QImage picture(600, 600, QImage::Format_RGB32);
-    picture.fill(Qt::white);
-    QPainter painter(&picture);
-    painter.setPen(QPen(Qt::red, 3));
-    painter.drawLine(300, 300, 300 + seed % 250, 50);
-    painter.drawEllipse(QPoint(300, 300), 250, 250);
-    painter.end();
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    picture.save(&buffer, "PNG");
-    return png;
-}
-
 using Field = double GroupValues::*;
 
 const QMap<QString, Field> &fields()
@@ -376,8 +360,6 @@ class TestTemplates : public QObject
     Q_OBJECT
 
 private slots:
-    void mimeReader_data();
-    void mimeReader();
 
     void placeholders_data() { addTemplateRows(); }
     void placeholders();
@@ -403,93 +385,9 @@ private slots:
     void numberTexts();
     void placeholderMapping_data();
     void placeholderMapping();
-    void buildReport_data();
-    void buildReport();
 };
 
 // ---------------------------------------------------------------------------
-
-void TestTemplates::mimeReader_data()
-{
-    QTest::addColumn<QByteArray>("document");
-    QTest::addColumn<QString>("error");
-    QTest::addColumn<QByteArray>("preamble");
-    QTest::addColumn<QList<QByteArray>>("locations");
-    QTest::addColumn<QList<QByteArray>>("bodies");
-    QTest::addColumn<bool>("closed");
-
-    QTest::newRow("CR LF, quoted boundary, folded header")
-        << QByteArray("MIME-Version: 1.0\r\n"
-                      "Content-Type: multipart/related;\r\n boundary=\"--=_b.1\"\r\n"
-                      "\r\n"
-                      "ignored preamble\r\n"
-                      "\r\n"
-                      "----=_b.1\r\n"
-                      "Content-Location: file:///C:/x/a.htm\r\n"
-                      "Content-Transfer-Encoding: quoted-printable\r\n"
-                      "\r\n"
-                      "<p class=3Dx>long=\r\n line</p>\r\n"
-                      "\r\n"
-                      "----=_b.1\r\n"
-                      "Content-Location: file:///C:/x/a.files/p.gif\r\n"
-                      "Content-Transfer-Encoding: base64\r\n"
-                      "\r\n"
-                      "R0lG\r\nODlh\r\n"
-                      "\r\n"
-                      "----=_b.1--\r\n"
-                      "epilogue")
-        << QString() << QByteArray("ignored preamble\r\n")
-        << QList<QByteArray>{"file:///C:/x/a.htm", "file:///C:/x/a.files/p.gif"}
-        << QList<QByteArray>{"<p class=x>long line</p>\r\n", "GIF89a"} << true;
-    QTest::newRow("LF, token boundary, lower-case hex, no closing line")
-        << QByteArray("content-type: Multipart/Mixed; boundary=zz; x=y\n"
-                      "\n"
-                      "--zz\n"
-                      "content-location: one\n"
-                      "content-transfer-encoding: Quoted-Printable\n"
-                      "\n"
-                      "a=3d=3Db =   \n"
-                      "c =ZZ\n"
-                      "--zz  \n"
-                      "Content-Location: two\n"
-                      "\n"
-                      "plain\n")
-        << QString() << QByteArray()
-        << QList<QByteArray>{"one", "two"}
-        << QList<QByteArray>{"a==b c =ZZ", "plain\n"} << false;
-    QTest::newRow("not multipart")
-        << QByteArray("Content-Type: text/html\r\n\r\n<html></html>\r\n")
-        << QString("not a multipart document: text/html") << QByteArray()
-        << QList<QByteArray>() << QList<QByteArray>() << false;
-    QTest::newRow("no boundary")
-        << QByteArray("Content-Type: multipart/related\r\n\r\n--x\r\n")
-        << QString("no boundary in Content-Type") << QByteArray()
-        << QList<QByteArray>() << QList<QByteArray>() << false;
-}
-
-void TestTemplates::mimeReader()
-{
-    QFETCH(QByteArray, document);
-    QFETCH(QString, error);
-    QFETCH(QByteArray, preamble);
-    QFETCH(QList<QByteArray>, locations);
-    QFETCH(QList<QByteArray>, bodies);
-    QFETCH(bool, closed);
-
-    const MimeDocument doc = MimeDocument::parse(document);
-    QCOMPARE(doc.error, error);
-    if (!error.isEmpty())
-        return;
-    QCOMPARE(doc.preamble, preamble);
-    QCOMPARE(doc.parts.size(), locations.size());
-    for (int i = 0; i < locations.size(); ++i) {
-        QCOMPARE(doc.parts[i].location(), locations[i]);
-        QCOMPARE(doc.parts[i].body, bodies[i]);
-    }
-    QCOMPARE(doc.closed, closed);
-    if (closed)
-        QCOMPARE(doc.epilogue, QByteArray("epilogue"));
-}
 
 // ---------------------------------------------------------------------------
 // The templates as stored
@@ -1092,94 +990,6 @@ void TestTemplates::placeholderMapping()
             }
         }
     }
-}
-
-void TestTemplates::buildReport_data()
-{
-    QTest::addColumn<ReportKind>("kind");
-    QTest::addColumn<bool>("fourWire");
-    QTest::newRow("Word 3x4") << ReportKind::Word << true;
-    QTest::newRow("Word 3x3") << ReportKind::Word << false;
-    QTest::newRow("Excel 3x4") << ReportKind::Excel << true;
-    QTest::newRow("Excel 3x3") << ReportKind::Excel << false;
-}
-
-void TestTemplates::buildReport()
-{
-    QFETCH(ReportKind, kind);
-    QFETCH(bool, fourWire);
-
-    GroupValues values;
-    for (int i = 0; i < GroupValues::Count; ++i)
-        values.entries()[i] = 3.5 * i - 20.25;
-    values.wiringCode = fourWire ? 2.0 : 1.0;
-    const QByteArray png = diagramPng(fourWire ? 7 : 99);
-    const QString path = ReportValues::templatePath(kind, values);
-    const TemplateInfo info = infoOf(path);
-
-    // Written to a real file and read back, as the export does.
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString name = dir.filePath(kind == ReportKind::Word ? "report.doc" : "report.xls");
-    {
-        QFile out(name);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        const QByteArray bytes = ReportValues::buildReport(kind, values, png);
-        QCOMPARE(out.write(bytes), qint64(bytes.size()));
-    }
-    QFile in(name);
-    QVERIFY(in.open(QIODevice::ReadOnly));
-    const QByteArray report = in.readAll();
-    const QByteArray templateBytes = resourceBytes(path);
-
-    // Byte for byte the filled template, apart from the preamble line, whose
-    // bytes come out as the UTF-8 form of their Latin-1 characters.
-    const QList<QByteArray> lines = report.split('\n');
-    const int preambleLine = info.excel ? 4 : 3;
-    const QByteArray templatePreamble = templateBytes.split('\n').at(preambleLine);
-    QCOMPARE(lines.at(preambleLine), QString::fromLatin1(templatePreamble).toUtf8());
-    QVERIFY(lines.at(preambleLine) != templatePreamble);
-    for (int i = 0; i < lines.size(); ++i) {
-        if (i != preambleLine)
-            QVERIFY(std::all_of(lines[i].begin(), lines[i].end(), [](char c) { return uchar(c) < 128; }));
-    }
-    const QString diagram = QString::fromLatin1(png.toBase64());
-    const QStringList list = ReportValues::placeholderValues(kind, values, diagram);
-    QCOMPARE(QString::fromUtf8(report),
-             ReportTemplate::fill(QString::fromLatin1(templateBytes), list));
-    QVERIFY(!QString::fromUtf8(report).contains(QRegularExpression("%\\d")));
-
-    // Same parts and headers; the picture part holds the PNG on one line,
-    // still declared image/jpeg; the other parts are unchanged.
-    const MimeDocument before = MimeDocument::parse(templateBytes);
-    const MimeDocument doc = MimeDocument::parse(report);
-    QVERIFY2(doc.isValid(), qPrintable(doc.error));
-    QVERIFY(doc.closed);
-    QCOMPARE(doc.headerNames(), before.headerNames());
-    QCOMPARE(doc.parts.size(), before.parts.size());
-    for (int i = 0; i < doc.parts.size(); ++i) {
-        for (const QByteArray &header : before.parts[i].headerNames())
-            QCOMPARE(doc.parts[i].header(header), before.parts[i].header(header));
-        if (i > 1)
-            QCOMPARE(doc.parts[i].body, before.parts[i].body);
-    }
-    const MimeDocument::Part &picture = doc.parts[doc.indexOf("image001.jpg")];
-    QCOMPARE(picture.contentType(), QByteArray("image/jpeg"));
-    QCOMPARE(picture.rawBody, png.toBase64() + "\r\n");
-    QCOMPARE(picture.body, png);
-    QCOMPARE(QImage::fromData(picture.body).size(), QSize(600, 600));
-
-    // Every cell with its value.
-    const QList<Cell> cells = sectionCells(mainHtml(doc), fourWire);
-    const QList<ExpectedCell> expected = expectedCells(fourWire, kind == ReportKind::Excel);
-    QCOMPARE(cells.size(), expected.size());
-    for (int i = 0; i < cells.size(); ++i)
-        QCOMPARE(cells[i].text, filledText(expected[i].text, list));
-
-    // Without a diagram the picture part is empty.
-    const MimeDocument empty = MimeDocument::parse(ReportValues::buildReport(kind, values, QByteArray()));
-    QCOMPARE(empty.parts[1].rawBody, QByteArray("\r\n"));
-    QCOMPARE(empty.parts[1].body, QByteArray());
 }
 
 QTEST_MAIN(TestTemplates)
