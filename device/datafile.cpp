@@ -23,7 +23,10 @@ QByteArray encode(const QStringList &groups)
 bool decode(const QByteArray &bytes, QStringList *groups)
 {
     groups->clear();
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // Each line is decoded on its own, so a U+FEFF at the start of a group
+    // line is text of the group and must not be taken for a byte-order mark.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
 
     qsizetype start = 0;
     // A byte-order mark before the signature is tolerated, as text readers do.

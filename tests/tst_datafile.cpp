@@ -70,6 +70,11 @@ void DataFileTest::decode_data()
         << QByteArray("3000\r\na\rb\r\n") << true << QStringList{ QStringLiteral("a\rb") };
     QTest::newRow("UTF-8 text")
         << QByteArray("3000\r\n\xE7\xAC\xAC 1\r\n") << true << QStringList{ QStringLiteral("第 1") };
+    // Only the file's first line may start with a byte-order mark; in a group
+    // line U+FEFF is text, and a line of it alone is not an empty group.
+    QTest::newRow("U+FEFF starting group lines")
+        << QByteArray("3000\r\n\xEF\xBB\xBF" "a 1\r\n\xEF\xBB\xBF\r\n") << true
+        << QStringList{ QChar(0xFEFF) + QStringLiteral("a 1"), QString(QChar(0xFEFF)) };
 
     QTest::newRow("empty file") << QByteArray() << false << QStringList();
     QTest::newRow("blank after signature") << QByteArray("3000 \r\na 1\r\n") << false << QStringList();
