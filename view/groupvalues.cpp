@@ -7,7 +7,8 @@ namespace {
 
 // A field that is not a number counts as 0. Texts such as "inf" or "nan",
 // and numbers beyond the range of a double, count as 0 as well, so that no
-// value on screen, in a report or in the diagram is infinite or undefined.
+// field is infinite or undefined. (Absurdly large fields can still overflow
+// in the scaling and the products; the diagram copes with that.)
 double fieldValue(const QString &field)
 {
     bool ok = false;
