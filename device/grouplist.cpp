@@ -22,10 +22,11 @@ QColor entryBackground(int number)
 }
 
 EntryStyle::EntryStyle()
-    : m_font(QString())
-    , m_oddBackground(entryBackground(1))
+    : m_oddBackground(entryBackground(1))
     , m_evenBackground(entryBackground(2))
 {
+    // The application's font at 14 points. (An empty family name is not the
+    // default family: Qt 6 resolves it to some installed face.)
     m_font.setPointSize(14);
 }
 
@@ -39,11 +40,16 @@ QListWidgetItem *EntryStyle::makeEntry(int number, const QIcon &icon) const
 
 QString groupFromReplyLine(QString line)
 {
-    // Repeated until none is left: removing the "end" of "eendnd" joins a new one.
-    const QString marker = QStringLiteral("end");
-    while (line.contains(marker, Qt::CaseSensitive))
-        line.remove(marker, Qt::CaseSensitive);
-    return line;
+    // Every "end" goes, also one that a removal joins together ("eendnd"):
+    // the text is copied once, dropping an "end" as soon as the copy ends in one.
+    QString group;
+    group.reserve(line.size());
+    for (const QChar c : std::as_const(line)) {
+        group.append(c);
+        if (group.endsWith(QLatin1String("end")))
+            group.chop(3);
+    }
+    return group;
 }
 
 } // namespace GroupList

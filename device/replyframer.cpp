@@ -13,7 +13,11 @@ QStringList ReplyFramer::take(const QByteArray &arrival)
     qsizetype length = arrival.indexOf('\0');
     if (length < 0)
         length = arrival.size();
-    const QString text = QString::fromLatin1(arrival.constData(), length);
+    QString text = QString::fromLatin1(arrival.constData(), length);
+    if (m_lineJustEnded && text.startsWith(LineFeed))
+        text.remove(0, 1); // the LF of a CR LF split between two arrivals
+    if (!text.isEmpty())
+        m_lineJustEnded = false;
 
     m_pending += text;
     m_hasCarriageReturn = m_hasCarriageReturn || text.contains(CarriageReturn);
@@ -25,16 +29,33 @@ QStringList ReplyFramer::take(const QByteArray &arrival)
         const QString finished = m_pending.left(lastEnd);
         m_pending.remove(0, lastEnd + 1);
         m_hasCarriageReturn = false;
-        m_hasLineFeed = m_pending.contains(LineFeed);
 
+        // A line ended by CR LF owns the LF after its CR; a line ended by LF
+        // CR already had its LF, and an LF after its CR begins the next line.
+        bool ownsNextLineFeed = false;
         lines = finished.split(CarriageReturn, Qt::KeepEmptyParts);
         for (QString &line : lines) {
+            if (ownsNextLineFeed && line.startsWith(LineFeed))
+                line.remove(0, 1);
+            ownsNextLineFeed = !line.contains(LineFeed);
             line.remove(LineFeed);
             line.remove(Colon);
         }
+        if (ownsNextLineFeed && m_pending.startsWith(LineFeed))
+            m_pending.remove(0, 1);
+        m_lineJustEnded = ownsNextLineFeed && m_pending.isEmpty();
+        m_hasLineFeed = m_pending.contains(LineFeed);
     }
     bound();
     return lines;
+}
+
+void ReplyFramer::clear()
+{
+    m_pending.clear();
+    m_hasCarriageReturn = false;
+    m_hasLineFeed = false;
+    m_lineJustEnded = false;
 }
 
 void ReplyFramer::bound()

@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include "device/deviceprotocol.h"
+#include "device/grouplist.h"
 #include "device/replyframer.h"
 
 using Arrivals = QList<QByteArray>;
@@ -91,33 +92,33 @@ void TestReplyFramer::framing_data()
     QTest::addColumn<QString>("pending");          // text left at the end
 
     QTest::newRow("colon O | K CR | LF: handled when the LF arrives")
-        << Arrivals{ ":O", "K\r", "\n" } << LinesPerArrival{ {}, {}, { "OK" } } << QString("\n");
+        << Arrivals{ ":O", "K\r", "\n" } << LinesPerArrival{ {}, {}, { "OK" } } << QString();
     QTest::newRow("OK LF CR") << Arrivals{ "OK\n\r" } << LinesPerArrival{ { "OK" } } << QString();
     QTest::newRow("OK CR alone waits for a line feed")
-        << Arrivals{ "OK\r", "\n" } << LinesPerArrival{ {}, { "OK" } } << QString("\n");
+        << Arrivals{ "OK\r", "\n" } << LinesPerArrival{ {}, { "OK" } } << QString();
     QTest::newRow("OK CR waits until a later arrival brings a line feed")
         << Arrivals{ "OK\r", "DE", "LOK\r\n" } << LinesPerArrival{ {}, {}, { "OK", "DELOK" } }
-        << QString("\n");
+        << QString();
     QTest::newRow("O colon K CR LF") << Arrivals{ "O:K\r\n" } << LinesPerArrival{ { "OK" } }
-                                     << QString("\n");
+                                     << QString();
     QTest::newRow("lower-case ok") << Arrivals{ "ok\r\n" } << LinesPerArrival{ { "ok" } }
-                                   << QString("\n");
+                                   << QString();
     QTest::newRow("zero byte ends the arrival")
         << Arrivals{ QByteArray("OK\0X\r\n", 6) } << LinesPerArrival{ {} } << QString("OK");
     QTest::newRow("text before a zero byte joins the next arrival")
         << Arrivals{ QByteArray("DEL\0OK\r\n", 8), "OK\r\n" }
-        << LinesPerArrival{ {}, { "DELOK" } } << QString("\n");
+        << LinesPerArrival{ {}, { "DELOK" } } << QString();
     QTest::newRow("zero byte first: nothing taken")
         << Arrivals{ QByteArray("\0OK\r\n", 5) } << LinesPerArrival{ {} } << QString();
     QTest::newRow("several lines in one arrival")
         << Arrivals{ "OK\r\nDELOK\r\n1 2 3\r\nend\r\n" }
-        << LinesPerArrival{ { "OK", "DELOK", "1 2 3", "end" } } << QString("\n");
+        << LinesPerArrival{ { "OK", "DELOK", "1 2 3", "end" } } << QString();
     QTest::newRow("last group and end in one packet")
         << Arrivals{ "1 2\r\n3 ", "4\r\nend\r\n" }
-        << LinesPerArrival{ { "1 2" }, { "3 4", "end" } } << QString("\n");
+        << LinesPerArrival{ { "1 2" }, { "3 4", "end" } } << QString();
     QTest::newRow("unfinished rest kept")
         << Arrivals{ "a\r\nb\r\nc", "d\r\n" } << LinesPerArrival{ { "a", "b" }, { "cd" } }
-        << QString("\n");
+        << QString();
     QTest::newRow("LF CR: last CR arrives alone")
         << Arrivals{ "a\n\rend\n", "\r" } << LinesPerArrival{ { "a" }, { "end" } } << QString();
     QTest::newRow("LF CR: every CR in the next arrival")
@@ -127,27 +128,27 @@ void TestReplyFramer::framing_data()
         << Arrivals{ "a\n\r\n", "\r" } << LinesPerArrival{ { "a" }, { "" } } << QString();
     QTest::newRow("CR LF: every LF in the next arrival")
         << Arrivals{ "a\r", "\nb\r", "\n" } << LinesPerArrival{ {}, { "a", "b" }, {} }
-        << QString("\n");
+        << QString();
     QTest::newRow("both orders mixed")
-        << Arrivals{ "a\r\nb\n\rc\r\n" } << LinesPerArrival{ { "a", "b", "c" } } << QString("\n");
+        << Arrivals{ "a\r\nb\n\rc\r\n" } << LinesPerArrival{ { "a", "b", "c" } } << QString();
     QTest::newRow("line feed inside a line is dropped")
         << Arrivals{ "O\nK\r" } << LinesPerArrival{ { "OK" } } << QString();
     QTest::newRow("colons inside words")
         << Arrivals{ ":1:2 3:4:\r\n::\r\n" } << LinesPerArrival{ { "12 34", "" } }
-        << QString("\n");
+        << QString();
     QTest::newRow("group with end framed as is")
-        << Arrivals{ "1.0 2.0end\r\n" } << LinesPerArrival{ { "1.0 2.0end" } } << QString("\n");
+        << Arrivals{ "1.0 2.0end\r\n" } << LinesPerArrival{ { "1.0 2.0end" } } << QString();
     QTest::newRow("empty lines")
         << Arrivals{ "\r\n", "a\r\n\r\nb\r\n" } << LinesPerArrival{ { "" }, { "a", "", "b" } }
-        << QString("\n");
+        << QString();
     QTest::newRow("line feed without carriage return waits")
         << Arrivals{ "abc\n", "def" } << LinesPerArrival{ {}, {} } << QString("abc\ndef");
     QTest::newRow("one character per byte")
         << Arrivals{ "\xB0\xE9\xFF\r\n" } << LinesPerArrival{ { QString::fromLatin1("\xB0\xE9\xFF") } }
-        << QString("\n");
+        << QString();
     QTest::newRow("empty arrivals change nothing")
         << Arrivals{ "", "OK\r", "", "\n" } << LinesPerArrival{ {}, {}, {}, { "OK" } }
-        << QString("\n");
+        << QString();
 }
 
 void TestReplyFramer::framing()
@@ -296,28 +297,38 @@ void TestReplyFramer::classifyReply_data()
     using DeviceProtocol::Reply;
     QTest::addColumn<QString>("line");
     QTest::addColumn<Reply>("reply");
+    QTest::addColumn<QString>("group"); // the group text, every "end" removed
 
-    QTest::newRow("OK") << "OK" << Reply::Connected;
-    QTest::newRow("DELOK") << "DELOK" << Reply::Deleted;
-    QTest::newRow("end") << "end" << Reply::End;
-    QTest::newRow("ok: a group") << "ok" << Reply::Group;
-    QTest::newRow("Ok: a group") << "Ok" << Reply::Group;
-    QTest::newRow("OK with a blank: a group") << "OK " << Reply::Group;
-    QTest::newRow("DELOK with a blank in front: a group") << " DELOK" << Reply::Group;
-    QTest::newRow("END: a group") << "END" << Reply::Group;
-    QTest::newRow("empty line: a group") << "" << Reply::Group;
-    QTest::newRow("group ending in end") << "1.0 2.0end" << Reply::Group;
+    QTest::newRow("OK") << "OK" << Reply::Connected << "OK";
+    QTest::newRow("DELOK") << "DELOK" << Reply::Deleted << "DELOK";
+    QTest::newRow("end") << "end" << Reply::End << "";
+    QTest::newRow("ok: a group") << "ok" << Reply::Group << "ok";
+    QTest::newRow("Ok: a group") << "Ok" << Reply::Group << "Ok";
+    QTest::newRow("OK with a blank: a group") << "OK " << Reply::Group << "OK ";
+    QTest::newRow("DELOK with a blank in front: a group") << " DELOK" << Reply::Group << " DELOK";
+    QTest::newRow("END: a group") << "END" << Reply::Group << "END";
+    QTest::newRow("empty line: a group") << "" << Reply::Group << "";
+    QTest::newRow("group ending in end") << "1.0 2.0end" << Reply::Group << "1.0 2.0";
+    QTest::newRow("every end, wherever it stands")
+        << "endend 1 en end2 nd" << Reply::Group << " 1 en 2 nd";
+    QTest::newRow("an end joined by removing one") << "eendnd" << Reply::Group << "";
+    QTest::newRow("64 KiB of nested ends")
+        << QString(21845, u'e') + "end" + QString("nd").repeated(21845) << Reply::Group << "";
     QTest::newRow("measurement group")
         << "50.00 1.5000 1.4900 1.5100 0.0200 220.10 219.80 220.40 3.0 2.9 3.1 12.0 12.0 12.0 "
            "12.0 12.0 12.0 2 0"
-        << Reply::Group;
+        << Reply::Group
+        << "50.00 1.5000 1.4900 1.5100 0.0200 220.10 219.80 220.40 3.0 2.9 3.1 12.0 12.0 12.0 "
+           "12.0 12.0 12.0 2 0";
 }
 
 void TestReplyFramer::classifyReply()
 {
     QFETCH(QString, line);
     QFETCH(DeviceProtocol::Reply, reply);
+    QFETCH(QString, group);
     QCOMPARE(DeviceProtocol::classifyReply(line), reply);
+    QCOMPARE(GroupList::groupFromReplyLine(line), group);
 }
 
 void TestReplyFramer::encodeCommand_data()

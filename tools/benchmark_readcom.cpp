@@ -7,6 +7,7 @@
 //
 // Run it on demand; it prints figures and ratios, it does not pass or fail.
 
+#include "device/grouplist.h"
 #include "mainwindow.h"
 
 #include <QAction>
@@ -129,5 +130,20 @@ int main(int argc, char *argv[])
     std::printf("%d groups: %.2f s, %.0f groups/s\n", 2 * count, twice, 2 * count / twice);
     std::printf("twice the input took %.2f times as long (target at most 2.2)\n", twice / once);
     std::printf("a 9600-baud line delivers about %.0f groups/s of this length\n", 960.0 / 96);
+
+    // A hostile line, e...e end nd...nd: every removal of "end" joins a new one.
+    const auto nestedEnds = [](int depth) {
+        return QString(depth, u'e') + QStringLiteral("end") + QStringLiteral("nd").repeated(depth);
+    };
+    const auto msToClean = [](const QString &line) {
+        QElapsedTimer timer;
+        timer.start();
+        const bool clean = GroupList::groupFromReplyLine(line).isEmpty();
+        return clean ? timer.nsecsElapsed() / 1e6 : -1.0;
+    };
+    const double small = msToClean(nestedEnds(21845)); // a 64 KiB line
+    const double large = msToClean(nestedEnds(2 * 21845));
+    std::printf("\"end\" removed from a 64 KiB line of nested ends: %.2f ms; twice the line: "
+                "%.2f times as long\n", small, large / small);
     return 0;
 }
