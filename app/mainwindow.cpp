@@ -63,6 +63,12 @@ void MainWindow::readCom()
         takeArrivedBytes();
     }
     handlingReplies = false;
+
+    // A port released while a box of this call was open is deleted only now:
+    // its read notification, which called this slot, is still on the stack.
+    for (QSerialPort *port : std::as_const(retiredPorts))
+        port->deleteLater();
+    retiredPorts.clear();
 }
 
 void MainWindow::sendCom(QString msg)
@@ -225,7 +231,7 @@ void MainWindow::connectDevice()
     portName.remove(QLatin1Char(' '));
 
     releasePort();
-    serialPort = new QSerialPort(portName);
+    serialPort = new QSerialPort(portName, this);
     if (!serialPort->open(QIODevice::ReadWrite)) {
         showInformation(tr(DeviceProtocol::FailureTitle), tr(DeviceProtocol::OpenFailedText));
         portName.clear();
@@ -241,6 +247,7 @@ void MainWindow::connectDevice()
     connect(serialPort, &QSerialPort::errorOccurred, this,
             [this, port](QSerialPort::SerialPortError error) { onPortError(port, error); });
     linkLostReported = false;
+    rxBuffer.clear(); // text of an earlier connection is no reply to this one
 
     connected = true;
     ui->action_connect_device->setText(tr("断开连接"));
@@ -269,8 +276,15 @@ void MainWindow::releasePort()
         return;
     serialPort->disconnect(this);
     serialPort->close();
-    // Later: this may run inside one of the port's own signals.
-    serialPort->deleteLater();
+    // Replies of an ended connection are not handled any more.
+    pendingReplies.clear();
+    rxBuffer.clear();
+    // Later: this may run inside one of the port's own signals, or inside a
+    // message box shown while handling its replies.
+    if (handlingReplies)
+        retiredPorts.append(serialPort);
+    else
+        serialPort->deleteLater();
     serialPort = nullptr;
 }
 

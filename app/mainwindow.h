@@ -114,6 +114,9 @@ private:
     QStringList pendingReplies;
     bool handlingReplies = false;
     bool linkLostReported = false;
+    // Ports closed while their replies were being handled; deleted once
+    // that handling has returned.
+    QList<QSerialPort *> retiredPorts;
 };
 
 #endif // MAINWINDOW_H

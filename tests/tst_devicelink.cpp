@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QListWidget>
+#include <QSerialPort>
 #include <QtTest>
 
 namespace {
@@ -40,13 +41,16 @@ private slots:
     void readInEveryDelivery();
     void guardsWhileDisconnected();
     void adapterNotFoundOrNotOpened();
-    void cablePulledDuringRead();
+    void linkEndsInTheMiddleOfALine_data();
+    void linkEndsInTheMiddleOfALine();
     void repliesWhileMessageBoxIsOpen();
+    void cablePulledUnderABox();
 
 private:
     // Starts the instrument and a window whose port list names it.
     bool startInstrument(const QStringList &arguments = {});
-    void connectWindow(WindowDriver &driver);
+    void connectWindow(WindowDriver &driver,
+                       const QStringList &messages = { "通信成功|已连接上设备！" });
 
     std::unique_ptr<InstrumentProcess> m_instrument;
     QTemporaryDir *m_dir = nullptr;
@@ -84,7 +88,7 @@ bool DeviceLinkTest::startInstrument(const QStringList &arguments)
     return true;
 }
 
-void DeviceLinkTest::connectWindow(WindowDriver &driver)
+void DeviceLinkTest::connectWindow(WindowDriver &driver, const QStringList &messages)
 {
     const QString port = m_instrument->portPath();
     driver.window().setPortEnumerator([port] {
@@ -93,8 +97,8 @@ void DeviceLinkTest::connectWindow(WindowDriver &driver)
     });
     driver.action("action_connect_device")->trigger();
     QVERIFY(driver.window().isConnected());
-    QVERIFY(driver.dialogs().waitForMessages());
-    QCOMPARE(driver.dialogs().takeMessages(), QStringList{ "通信成功|已连接上设备！" });
+    QVERIFY(driver.dialogs().waitForMessages(messages.size()));
+    QCOMPARE(driver.dialogs().takeMessages(), messages);
 }
 
 void DeviceLinkTest::connectReadClickDeleteDisconnect()
@@ -222,26 +226,44 @@ void DeviceLinkTest::adapterNotFoundOrNotOpened()
     QVERIFY(driver.dialogs().messages.isEmpty());
 }
 
-void DeviceLinkTest::cablePulledDuringRead()
+void DeviceLinkTest::linkEndsInTheMiddleOfALine_data()
 {
-    const QStringList arguments{ "--hangup-after", "2", "--packets", "16", "--delay", "5" };
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("pulled");
+    QTest::newRow("cable pulled")
+        << QStringList{ "--hangup-after", "2", "--packets", "16", "--delay", "5" } << true;
+    QTest::newRow("disconnected") << QStringList{ "--bytes", "--delay", "20" } << false;
+}
+
+// The half line of an ended connection is no part of the next one's replies.
+void DeviceLinkTest::linkEndsInTheMiddleOfALine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, pulled);
     QVERIFY(startInstrument(arguments));
     const QStringList groups = expectedGroups(arguments);
     WindowDriver driver;
     connectWindow(driver);
     driver.action("action_read_device")->trigger();
-    QVERIFY(driver.dialogs().waitForMessages());
-    QCOMPARE(driver.dialogs().takeMessages(), QStringList{ "通信失败|设备连接已断开！" });
+    if (pulled) {
+        QVERIFY(driver.dialogs().waitForMessages());
+        QCOMPARE(driver.dialogs().takeMessages(), QStringList{ "通信失败|设备连接已断开！" });
+        // The groups that came through before the line went down stay listed.
+        QCOMPARE(driver.window().loadedGroups(), groups.mid(0, 2));
+        // Told once, not again for every failed read.
+        QTest::qWait(300);
+        QVERIFY(driver.dialogs().messages.isEmpty());
+    } else {
+        QTRY_VERIFY(driver.window().pendingReplyText().size() >= 4);
+        driver.action("action_connect_device")->trigger();
+    }
     QVERIFY(!driver.window().isConnected());
     QCOMPARE(driver.action("action_connect_device")->text(), QStringLiteral("连接设备"));
-    // The groups that came through before the line went down stay listed.
-    QCOMPARE(driver.window().loadedGroups(), groups.mid(0, 2));
     QCOMPARE(driver.enabledControls(), QStringList({ "connect_device", "open" }));
-    // Told once, not again for every failed read.
-    QTest::qWait(300);
-    QVERIFY(driver.dialogs().messages.isEmpty());
-    driver.clickEntry(0);
-    QVERIFY(driver.action("action_save")->isEnabled());
+
+    QVERIFY(startInstrument());
+    connectWindow(driver);
+    QCOMPARE(driver.list()->count(), 0); // no bogus group made of the old half line
 }
 
 void DeviceLinkTest::repliesWhileMessageBoxIsOpen()
@@ -265,6 +287,33 @@ void DeviceLinkTest::repliesWhileMessageBoxIsOpen()
     QTRY_VERIFY(driver.action("action_save")->isEnabled());
     QCOMPARE(driver.window().loadedGroups(), groups);
     QVERIFY(driver.dialogs().messages.isEmpty());
+}
+
+// The cable is pulled while the box "已连接上设备！" is open and a whole
+// read's answer waits under it.
+void DeviceLinkTest::cablePulledUnderABox()
+{
+    QVERIFY(startInstrument({ "--packets", "8" }));
+    WindowDriver driver;
+    QPointer<QSerialPort> port;
+    bool pulled = false;
+    driver.dialogs().whileMessageOpen([&](QMessageBox *) {
+        if (std::exchange(pulled, true))
+            return;
+        port = driver.window().findChild<QSerialPort *>();
+        driver.window().sendCom(QStringLiteral(":Read\r\n"));
+        QTest::qWait(600);
+        m_instrument->stop();
+        QTRY_VERIFY(!driver.window().isConnected());
+        QTest::qWait(50);
+        // The box was opened while handling the port's reply: the port lives on.
+        QVERIFY2(port, "port destroyed under its own reply handling");
+    });
+    connectWindow(driver, { "通信成功|已连接上设备！", "通信失败|设备连接已断开！" });
+    // The queued replies of the ended connection are not handled.
+    QCOMPARE(driver.enabledControls(), QStringList({ "connect_device", "open" }));
+    QVERIFY(driver.window().loadedGroups().isEmpty());
+    QTRY_VERIFY(!port);
 }
 
 QTEST_MAIN(DeviceLinkTest)

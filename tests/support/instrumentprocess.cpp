@@ -99,9 +99,6 @@ void InstrumentProcess::stop()
 {
     if (m_process.state() == QProcess::NotRunning)
         return;
-    m_process.closeWriteChannel();
-    if (m_process.waitForFinished(3000))
-        return;
     m_process.terminate();
     if (!m_process.waitForFinished(3000)) {
         m_process.kill();

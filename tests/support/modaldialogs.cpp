@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QTest>
 
 ModalDialogs::ModalDialogs()
@@ -43,9 +45,9 @@ bool ModalDialogs::waitForMessages(int count, int timeoutMs)
 void ModalDialogs::poll()
 {
     QWidget *modal = QApplication::activeModalWidget();
-    if (!modal || !modal->isVisible() || modal == m_lastAnswered)
+    if (!modal || !modal->isVisible() || modal->property("answered").toBool())
         return;
-    m_lastAnswered = modal;
+    modal->setProperty("answered", true);
 
     if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
         FileDialogSeen seen;
@@ -64,9 +66,18 @@ void ModalDialogs::poll()
             dialog->reject();
             return;
         }
-        // done() answers without the dialog's own checks (overwrite prompt,
-        // existence), so a test can hand over any name a user could type.
-        dialog->selectFile(answer);
+        // The name goes straight into the file-name box, as typed:
+        // selectFile() skips that box while it has the focus. done() answers
+        // without the dialog's own checks (overwrite prompt, existence), so a
+        // test can hand over any name a user could type.
+        auto *nameBox = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        if (nameBox)
+            nameBox->setText(QFileInfo(answer).absoluteFilePath());
+        const QStringList chosen = dialog->selectedFiles();
+        if (!nameBox || chosen != QStringList{ QFileInfo(answer).absoluteFilePath() })
+            QTest::qFail(qPrintable(QStringLiteral("the file dialog answered %1 instead of %2")
+                                        .arg(chosen.join(u','), answer)),
+                         __FILE__, __LINE__);
         static_cast<QDialog *>(dialog)->done(QDialog::Accepted);
         return;
     }
@@ -79,8 +90,14 @@ void ModalDialogs::poll()
         seen.buttons = box->standardButtons();
         seen.hasDefaultButton = box->defaultButton() != nullptr;
         messages.append(seen);
-        if (m_whileOpen)
+        if (m_whileOpen) {
+            // A timer does not fire again inside its own slot: boxes opened
+            // meanwhile are answered by another one.
+            QTimer nested;
+            connect(&nested, &QTimer::timeout, this, &ModalDialogs::poll);
+            nested.start(5);
             m_whileOpen(box);
+        }
         const QList<QAbstractButton *> buttons = box->buttons();
         if (!buttons.isEmpty())
             buttons.first()->click();

@@ -4,7 +4,6 @@
 #include <QList>
 #include <QMessageBox>
 #include <QObject>
-#include <QPointer>
 #include <QStringList>
 #include <QTimer>
 
@@ -57,7 +56,6 @@ private:
 
     QTimer m_timer;
     QList<QString> m_answers; // a null string cancels
-    QPointer<QWidget> m_lastAnswered;
     std::function<void(QMessageBox *)> m_whileOpen;
 };
 

@@ -36,7 +36,8 @@ const char Usage[] =
     "Standard output: the first line is the path of the terminal to open; then\n"
     "one line \"received HEX\" for every command line received, HEX being its\n"
     "bytes in hexadecimal, line end included.\n"
-    "The program ends when its standard input closes or on SIGTERM.\n"
+    "The program ends on SIGTERM or SIGINT (Ctrl+C); it does not read its\n"
+    "standard input, so it can run in the background.\n"
     "\n"
     "Stored groups:\n"
     "  --groups FILE      store the lines of FILE, one group per line (empty\n"
@@ -58,10 +59,10 @@ const char Usage[] =
     "                     first of a reply\n"
     "\n"
     "Failures:\n"
-    "  --hangup-after N   during a read, once N group lines are sent and taken\n"
-    "                     from the line, close the terminal and exit, as when\n"
-    "                     the cable is pulled (no effect when fewer than N\n"
-    "                     groups are stored)\n"
+    "  --hangup-after N   during a read, send N group lines and the first half\n"
+    "                     of the next line; once they are taken from the line,\n"
+    "                     close the terminal and exit, as when the cable is\n"
+    "                     pulled (no effect when fewer than N groups are stored)\n"
     "  --help             print this text\n";
 
 // Built-in store. Fields: frequency, currents A B C N, voltages A B C, power
@@ -242,19 +243,14 @@ int Instrument::run()
 {
     openTerminal();
     while (!terminated) {
-        pollfd fds[2] = { { STDIN_FILENO, POLLIN, 0 }, { m_master, POLLIN, 0 } };
-        if (poll(fds, 2, -1) < 0) {
+        // Standard input is not read: the program may run in the background.
+        pollfd fds[1] = { { m_master, POLLIN, 0 } };
+        if (poll(fds, 1, -1) < 0) {
             if (errno == EINTR)
                 continue;
             fail(std::string("poll: ") + std::strerror(errno));
         }
-        if (fds[0].revents) {
-            char buffer[256];
-            const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
-            if (n == 0 || (n < 0 && errno != EINTR))
-                break;
-        }
-        if (fds[1].revents && !handleInput())
+        if (fds[0].revents && !handleInput())
             break;
     }
     close(m_master);
@@ -317,8 +313,10 @@ void Instrument::reply(const std::vector<std::string> &lines, long hangupAfterLi
     const std::string lineEnd = m_options.lfCr ? "\n\r" : "\r\n";
     std::string bytes;
     for (size_t i = 0; i < lines.size(); ++i) {
-        if (static_cast<long>(i) == hangupAfterLine)
+        if (static_cast<long>(i) == hangupAfterLine) {
+            bytes += lines[i].substr(0, lines[i].size() / 2); // cut in the middle
             break;
+        }
         if (m_options.colon)
             bytes += ':';
         bytes += lines[i] + lineEnd;
@@ -404,6 +402,7 @@ int main(int argc, char **argv)
     action.sa_handler = onTerminate;
     sigemptyset(&action.sa_mask);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
     signal(SIGPIPE, SIG_IGN);
 
     return Instrument(std::move(options)).run();
