@@ -54,8 +54,8 @@ void GroupValuesTest::fieldsLandInTheirEntries()
     QVERIFY(v.isFourWire());
     QVERIFY(!v.isThreeWire());
     // entries() is the same record seen as 37 numbers.
-    QCOMPARE(v.entries()[13], v.voltagePhaseAB);
-    QCOMPARE(v.entries()[36], v.apparentPowerSum);
+    QCOMPARE(v.entry(13), v.voltagePhaseAB);
+    QCOMPARE(v.entry(36), v.apparentPowerSum);
 }
 
 void GroupValuesTest::derivedTexts_data()
@@ -96,6 +96,18 @@ void GroupValuesTest::derivedTexts_data()
                                          << 20 << 4 << "1.0000";
     QTest::newRow("tiny current never in exponent form")
         << withField(fourWireGroup, 1, QStringLiteral("0.0000001")) << 1 << 4 << "0.0000";
+    // Finite fields whose scaled angle or product overflows count as 0 too.
+    QTest::newRow("angle 1e308 overflows when scaled")
+        << withField(fourWireGroup, 8, QStringLiteral("1e308")) << 8 << 1 << "0.0";
+    const QString hugeVoltage = withField(fourWireGroup, 5, QStringLiteral("1.7e308"));
+    QTest::newRow("V x I beyond a double") << hugeVoltage << 27 << 2 << "0.00";
+    QTest::newRow("... its active power") << hugeVoltage << 25 << 2 << "0.00";
+    QTest::newRow("... the sum of the others")
+        << hugeVoltage << 36 << 2 << NumberText::fixed(219.8 * 1.48 + 220.5 * 1.52, 2);
+    QTest::newRow("sum beyond a double")
+        << withField(withField(withField(fourWireGroup, 5, "1.5e308"), 6, "1.5e308"), 1, "1")
+               .replace(" 1.48 ", " 1 ")
+        << 36 << 2 << "0.00";
     QTest::newRow("large voltage in fixed notation")
         << withField(fourWireGroup, 5, QStringLiteral("1e7")) << 5 << 2 << "10000000.00";
 }
@@ -108,7 +120,7 @@ void GroupValuesTest::derivedTexts()
     QFETCH(QString, text);
     GroupValues v;
     QVERIFY(v.parse(group));
-    QCOMPARE(NumberText::fixed(v.entries()[entry], decimals), text);
+    QCOMPARE(NumberText::fixed(v.entry(entry), decimals), text);
 }
 
 void GroupValuesTest::fieldCount_data()

@@ -165,7 +165,7 @@ void MainWindowTest::formAtStart()
     QCOMPARE(w.exportCanvas()->geometry(), QRect(0, 0, 600, 600));
     QVERIFY(w.exportCanvas()->isHidden());
     for (int i = 0; i < GroupValues::Count; ++i)
-        QCOMPARE(w.shownValues().entries()[i], 0.0);
+        QCOMPARE(w.shownValues().entry(i), 0.0);
     QVERIFY(!w.isConnected());
     QCOMPARE(w.nextGroupNumber(), 1);
 
@@ -286,6 +286,17 @@ void MainWindowTest::clickShowsGroup()
     QCOMPARE(driver.cell(0, 1), QStringLiteral("A路"));
     QVERIFY(hasArrowColour(driver.diagram()));
     QCOMPARE(driver.diagram().size(), QSize(431, 471));
+
+    // Values and entries in the window's own typeface, every cell in sight.
+    const QString family = QFontInfo(QApplication::font()).family();
+    QCOMPARE(QFontInfo(driver.table()->item(1, 1)->font()).family(), family);
+    QCOMPARE(QFontInfo(driver.list()->item(0)->font()).family(), family);
+    const QRect viewport = driver.table()->viewport()->rect();
+    for (int row = 0; row < 17; ++row)
+        for (int column = 0; column < 4; ++column)
+            QVERIFY2(viewport.contains(driver.table()->visualRect(
+                         driver.table()->model()->index(row, column))),
+                     qPrintable(QStringLiteral("cell %1,%2 cut off").arg(row).arg(column)));
 }
 
 void MainWindowTest::clickEnablesControls()

@@ -944,7 +944,7 @@ void TestTemplates::placeholderMapping()
     // Every entry a different number, distinct at every number of decimals.
     GroupValues values;
     for (int i = 0; i < GroupValues::Count; ++i)
-        values.entries()[i] = 100.0 + 10.0 * i + 0.125;
+        values.entry(i) = 100.0 + 10.0 * i + 0.125;
     values.wiringCode = fourWire ? 2.0 : 1.0;
     const QString diagram = "iVBORw0KGgo=";
 

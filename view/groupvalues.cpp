@@ -5,18 +5,39 @@
 
 namespace {
 
-// A field that is not a number counts as 0. Texts such as "inf" or "nan",
-// and numbers beyond the range of a double, count as 0 as well, so that no
-// field is infinite or undefined. (Absurdly large fields can still overflow
-// in the scaling and the products; the diagram copes with that.)
+// No value is infinite or undefined: a result that is not finite counts as
+// 0, as a field that is not a number does.
+double finiteOrZero(double value)
+{
+    return std::isfinite(value) ? value : 0.0;
+}
+
+// A field that is not a number counts as 0; so do "inf", "nan" and numbers
+// beyond the range of a double.
 double fieldValue(const QString &field)
 {
     bool ok = false;
     const double value = field.toDouble(&ok);
-    return ok && std::isfinite(value) ? value : 0.0;
+    return ok ? finiteOrZero(value) : 0.0;
 }
 
 } // namespace
+
+double GroupValues::*const GroupValues::Entries[GroupValues::Count] = {
+    &GroupValues::frequency,       &GroupValues::currentA,        &GroupValues::currentB,
+    &GroupValues::currentC,        &GroupValues::currentN,        &GroupValues::voltageA,
+    &GroupValues::voltageB,        &GroupValues::voltageC,        &GroupValues::powerAngleA,
+    &GroupValues::powerAngleB,     &GroupValues::powerAngleC,     &GroupValues::voltagePhaseCA,
+    &GroupValues::voltagePhaseBC,  &GroupValues::voltagePhaseAB,  &GroupValues::currentPhaseCA,
+    &GroupValues::currentPhaseBC,  &GroupValues::currentPhaseAB,  &GroupValues::wiringCode,
+    &GroupValues::spareField,      &GroupValues::powerFactorA,    &GroupValues::powerFactorB,
+    &GroupValues::powerFactorC,    &GroupValues::reactiveFactorA, &GroupValues::reactiveFactorB,
+    &GroupValues::reactiveFactorC, &GroupValues::activePowerA,    &GroupValues::reactivePowerA,
+    &GroupValues::apparentPowerA,  &GroupValues::activePowerB,    &GroupValues::reactivePowerB,
+    &GroupValues::apparentPowerB,  &GroupValues::activePowerC,    &GroupValues::reactivePowerC,
+    &GroupValues::apparentPowerC,  &GroupValues::activePowerSum,  &GroupValues::reactivePowerSum,
+    &GroupValues::apparentPowerSum,
+};
 
 bool GroupValues::parse(const QString &groupText)
 {
@@ -25,14 +46,13 @@ bool GroupValues::parse(const QString &groupText)
     if (fields.size() < MinimumFieldCount)
         return false;
 
-    double *values = entries();
     const int taken = qMin<int>(fields.size(), TextFieldCount);
     for (int i = 0; i < taken; ++i)
-        values[i] = fieldValue(fields.at(i));
+        entry(i) = fieldValue(fields.at(i));
 
     // The instrument stores angles in tenths of the value shown.
     for (int i = 8; i <= 16; ++i)
-        values[i] *= 10.0;
+        entry(i) = finiteOrZero(entry(i) * 10.0);
 
     derivePowers();
     return true;
@@ -47,9 +67,10 @@ void GroupValues::derivePowers()
     reactiveFactorB = std::sin(powerAngleB * DegreesToRadians);
     reactiveFactorC = std::sin(powerAngleC * DegreesToRadians);
 
-    apparentPowerA = voltageA * currentA;
-    apparentPowerB = voltageB * currentB;
-    apparentPowerC = voltageC * currentC;
+    // Absurdly large fields overflow here; such a product counts as 0.
+    apparentPowerA = finiteOrZero(voltageA * currentA);
+    apparentPowerB = finiteOrZero(voltageB * currentB);
+    apparentPowerC = finiteOrZero(voltageC * currentC);
     activePowerA = apparentPowerA * powerFactorA;
     activePowerB = apparentPowerB * powerFactorB;
     activePowerC = apparentPowerC * powerFactorC;
@@ -58,7 +79,7 @@ void GroupValues::derivePowers()
     reactivePowerC = apparentPowerC * reactiveFactorC;
 
     // Apparent powers are added arithmetically, not as vectors.
-    activePowerSum = activePowerA + activePowerB + activePowerC;
-    reactivePowerSum = reactivePowerA + reactivePowerB + reactivePowerC;
-    apparentPowerSum = apparentPowerA + apparentPowerB + apparentPowerC;
+    activePowerSum = finiteOrZero(activePowerA + activePowerB + activePowerC);
+    reactivePowerSum = finiteOrZero(reactivePowerA + reactivePowerB + reactivePowerC);
+    apparentPowerSum = finiteOrZero(apparentPowerA + apparentPowerB + apparentPowerC);
 }

@@ -5,8 +5,8 @@
 
 // The values of one measurement group: entries 0 to 18 come from the fields
 // of the group's text (angles already scaled to degrees), entries 19 to 36
-// are derived from them. The 37 values are stored contiguously in this order,
-// so entry i is also reachable as entries()[i].
+// are derived from them. Entry i is also reachable as entry(i), in the order
+// of the members below.
 struct GroupValues
 {
     double frequency = 0;        //  0
@@ -51,8 +51,10 @@ struct GroupValues
     static constexpr int TextFieldCount = 19;  // entries taken from the text
     static constexpr int MinimumFieldCount = 17;
 
-    double *entries() { return &frequency; }
-    const double *entries() const { return &frequency; }
+    // The members in entry order.
+    static double GroupValues::*const Entries[Count];
+    double &entry(int i) { return this->*Entries[i]; }
+    double entry(int i) const { return this->*Entries[i]; }
 
     // The instrument's wiring systems. Only exactly 1 is three-wire for the
     // diagram, only exactly 2 is four-wire for the reports.
@@ -69,9 +71,6 @@ struct GroupValues
     // Recomputes entries 19 to 36 from entries 0 to 18.
     void derivePowers();
 };
-
-static_assert(sizeof(GroupValues) == GroupValues::Count * sizeof(double),
-              "GroupValues must hold its 37 values contiguously");
 
 // Degrees to radians, as the instrument's software has always rounded it.
 // The power factors shown depend on it: 60 degrees gives 0.5002, not 0.5000.

@@ -5,7 +5,6 @@
 
 #include <QFont>
 #include <QTableWidget>
-#include <cstddef>
 
 namespace {
 
@@ -13,55 +12,51 @@ struct ValueCell
 {
     int row;
     int column;
-    std::size_t entry; // index into GroupValues::entries()
+    double GroupValues::*entry;
     int decimals;
 };
 
-#define ENTRY(name) (offsetof(GroupValues, name) / sizeof(double))
-
 // In the order the cells are written.
 const ValueCell valueCells[] = {
-    { 16, 1, ENTRY(frequency), NumberText::FrequencyDecimals },
-    { 2, 1, ENTRY(currentA), NumberText::CurrentDecimals },
-    { 2, 2, ENTRY(currentB), NumberText::CurrentDecimals },
-    { 2, 3, ENTRY(currentC), NumberText::CurrentDecimals },
-    { 16, 3, ENTRY(currentN), NumberText::CurrentDecimals },
-    { 1, 1, ENTRY(voltageA), NumberText::VoltageDecimals },
-    { 1, 2, ENTRY(voltageB), NumberText::VoltageDecimals },
-    { 1, 3, ENTRY(voltageC), NumberText::VoltageDecimals },
-    { 3, 1, ENTRY(powerAngleA), NumberText::AngleDecimals },
-    { 3, 2, ENTRY(powerAngleB), NumberText::AngleDecimals },
-    { 3, 3, ENTRY(powerAngleC), NumberText::AngleDecimals },
-    { 8, 3, ENTRY(voltagePhaseCA), NumberText::AngleDecimals },
-    { 8, 2, ENTRY(voltagePhaseBC), NumberText::AngleDecimals },
-    { 8, 1, ENTRY(voltagePhaseAB), NumberText::AngleDecimals },
-    { 7, 3, ENTRY(currentPhaseCA), NumberText::AngleDecimals },
-    { 7, 2, ENTRY(currentPhaseBC), NumberText::AngleDecimals },
-    { 7, 1, ENTRY(currentPhaseAB), NumberText::AngleDecimals },
-    { 4, 1, ENTRY(powerFactorA), NumberText::FactorDecimals },
-    { 4, 2, ENTRY(powerFactorB), NumberText::FactorDecimals },
-    { 4, 3, ENTRY(powerFactorC), NumberText::FactorDecimals },
-    { 11, 1, ENTRY(activePowerA), NumberText::PowerDecimals },
-    { 11, 2, ENTRY(reactivePowerA), NumberText::PowerDecimals },
-    { 11, 3, ENTRY(apparentPowerA), NumberText::PowerDecimals },
-    { 12, 1, ENTRY(activePowerB), NumberText::PowerDecimals },
-    { 12, 2, ENTRY(reactivePowerB), NumberText::PowerDecimals },
-    { 12, 3, ENTRY(apparentPowerB), NumberText::PowerDecimals },
-    { 13, 1, ENTRY(activePowerC), NumberText::PowerDecimals },
-    { 13, 2, ENTRY(reactivePowerC), NumberText::PowerDecimals },
-    { 13, 3, ENTRY(apparentPowerC), NumberText::PowerDecimals },
-    { 14, 1, ENTRY(activePowerSum), NumberText::PowerDecimals },
-    { 14, 2, ENTRY(reactivePowerSum), NumberText::PowerDecimals },
-    { 14, 3, ENTRY(apparentPowerSum), NumberText::PowerDecimals },
+    { 16, 1, &GroupValues::frequency, NumberText::FrequencyDecimals },
+    { 2, 1, &GroupValues::currentA, NumberText::CurrentDecimals },
+    { 2, 2, &GroupValues::currentB, NumberText::CurrentDecimals },
+    { 2, 3, &GroupValues::currentC, NumberText::CurrentDecimals },
+    { 16, 3, &GroupValues::currentN, NumberText::CurrentDecimals },
+    { 1, 1, &GroupValues::voltageA, NumberText::VoltageDecimals },
+    { 1, 2, &GroupValues::voltageB, NumberText::VoltageDecimals },
+    { 1, 3, &GroupValues::voltageC, NumberText::VoltageDecimals },
+    { 3, 1, &GroupValues::powerAngleA, NumberText::AngleDecimals },
+    { 3, 2, &GroupValues::powerAngleB, NumberText::AngleDecimals },
+    { 3, 3, &GroupValues::powerAngleC, NumberText::AngleDecimals },
+    { 8, 3, &GroupValues::voltagePhaseCA, NumberText::AngleDecimals },
+    { 8, 2, &GroupValues::voltagePhaseBC, NumberText::AngleDecimals },
+    { 8, 1, &GroupValues::voltagePhaseAB, NumberText::AngleDecimals },
+    { 7, 3, &GroupValues::currentPhaseCA, NumberText::AngleDecimals },
+    { 7, 2, &GroupValues::currentPhaseBC, NumberText::AngleDecimals },
+    { 7, 1, &GroupValues::currentPhaseAB, NumberText::AngleDecimals },
+    { 4, 1, &GroupValues::powerFactorA, NumberText::FactorDecimals },
+    { 4, 2, &GroupValues::powerFactorB, NumberText::FactorDecimals },
+    { 4, 3, &GroupValues::powerFactorC, NumberText::FactorDecimals },
+    { 11, 1, &GroupValues::activePowerA, NumberText::PowerDecimals },
+    { 11, 2, &GroupValues::reactivePowerA, NumberText::PowerDecimals },
+    { 11, 3, &GroupValues::apparentPowerA, NumberText::PowerDecimals },
+    { 12, 1, &GroupValues::activePowerB, NumberText::PowerDecimals },
+    { 12, 2, &GroupValues::reactivePowerB, NumberText::PowerDecimals },
+    { 12, 3, &GroupValues::apparentPowerB, NumberText::PowerDecimals },
+    { 13, 1, &GroupValues::activePowerC, NumberText::PowerDecimals },
+    { 13, 2, &GroupValues::reactivePowerC, NumberText::PowerDecimals },
+    { 13, 3, &GroupValues::apparentPowerC, NumberText::PowerDecimals },
+    { 14, 1, &GroupValues::activePowerSum, NumberText::PowerDecimals },
+    { 14, 2, &GroupValues::reactivePowerSum, NumberText::PowerDecimals },
+    { 14, 3, &GroupValues::apparentPowerSum, NumberText::PowerDecimals },
 };
-
-#undef ENTRY
 
 void writeCell(QTableWidget *table, const ValueCell &cell, double value)
 {
     auto *item = new QTableWidgetItem(NumberText::fixed(value, cell.decimals));
     item->setTextAlignment(Qt::AlignCenter);
-    QFont font{ QString() };
+    QFont font; // the application's font; an empty family name is not that in Qt 6
     font.setPointSize(16);
     item->setFont(font);
     table->setItem(cell.row, cell.column, item); // replaces and deletes the old item
@@ -72,7 +67,7 @@ void writeCell(QTableWidget *table, const ValueCell &cell, double value)
 void MeasurementTable::showValues(QTableWidget *table, const GroupValues &values)
 {
     for (const ValueCell &cell : valueCells)
-        writeCell(table, cell, values.entries()[cell.entry]);
+        writeCell(table, cell, values.*cell.entry);
 }
 
 void MeasurementTable::showZeros(QTableWidget *table)

@@ -38,7 +38,7 @@ QString entryDetail(const GroupValues &values, int i, const QString &text)
 {
     return QStringLiteral("entry %1 = %2 text %3")
         .arg(i)
-        .arg(values.entries()[i], 0, 'g', 17)
+        .arg(values.entry(i), 0, 'g', 17)
         .arg(FuzzCheck::visible(text));
 }
 
@@ -146,7 +146,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // Recognisable earlier values, to see which entries parse() leaves alone.
     GroupValues values;
     for (int i = 0; i < GroupValues::Count; ++i)
-        values.entries()[i] = 1000.25 + i;
+        values.entry(i) = 1000.25 + i;
     const GroupValues before = values;
 
     const qsizetype fieldCount = text.count(u' ') + 1;
@@ -160,10 +160,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     const QStringList fields = text.split(u' ');
     for (int i = 0; i < GroupValues::TextFieldCount; ++i) {
-        const double entry = values.entries()[i];
+        const double entry = values.entry(i);
         const bool angle = i >= 8 && i <= 16;
         if (i >= fields.size()) {
-            FUZZ_CHECK(sameDouble(entry, before.entries()[i]), entryDetail(values, i, text));
+            FUZZ_CHECK(sameDouble(entry, before.entry(i)), entryDetail(values, i, text));
             continue;
         }
         const QString &field = fields.at(i);
@@ -209,13 +209,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         v.apparentPowerA + v.apparentPowerB + v.apparentPowerC,
     };
     for (int i = 0; i < 18; ++i) {
-        FUZZ_CHECK(sameDouble(v.entries()[19 + i], expected[i]),
+        FUZZ_CHECK(sameDouble(v.entry(19 + i), expected[i]),
                    entryDetail(values, 19 + i, text)
                        + QStringLiteral(" expected %1").arg(expected[i], 0, 'g', 17));
     }
 
     for (int i = 0; i < GroupValues::Count; ++i) {
-        const double entry = v.entries()[i];
+        const double entry = v.entry(i);
         if (!std::isfinite(entry))
             continue;
         checkNumberText(entry, NumberText::AngleDecimals);
