@@ -1,5 +1,5 @@
-// Data files on disk: the bytes written, what reading accepts and refuses,
-// and that a failed save never damages the file already there.
+// Data files: the bytes written, what reading accepts and refuses, and that
+// a failed save, a full disk included, never damages the file already there.
 
 #include "device/datafile.h"
 
@@ -11,176 +11,112 @@ class DataFileTest : public QObject
     Q_OBJECT
 
 private slots:
-    void encodeWritesSignatureAndCrLf_data();
-    void encodeWritesSignatureAndCrLf();
-    void decode_data();
-    void decode();
-    void roundTripKeepsEveryGroup();
-    void saveAndLoadRealFiles();
-    void failedSaveKeepsTheOldFile_data();
-    void failedSaveKeepsTheOldFile();
-    void unreadableFileIsRefused();
+    void bytes_data();
+    void bytes();
+    void saveOverAnOldFile_data();
+    void saveOverAnOldFile();
 };
 
-void DataFileTest::encodeWritesSignatureAndCrLf_data()
-{
-    QTest::addColumn<QStringList>("groups");
-    QTest::addColumn<QByteArray>("bytes");
-
-    QTest::newRow("no groups: six bytes") << QStringList() << QByteArray("3000\r\n");
-    QTest::newRow("two groups")
-        << QStringList{ QStringLiteral("1 2 3"), QStringLiteral("4 5") }
-        << QByteArray("3000\r\n1 2 3\r\n4 5\r\n");
-    QTest::newRow("empty group text") << QStringList{ QString() } << QByteArray("3000\r\n\r\n");
-    // Groups from the instrument hold one character per byte; bytes above
-    // 127 are written as UTF-8, without byte-order mark.
-    QTest::newRow("latin-1 characters as UTF-8")
-        << QStringList{ QString(QChar(0xE9)) } << QByteArray("3000\r\n\xC3\xA9\r\n");
-}
-
-void DataFileTest::encodeWritesSignatureAndCrLf()
-{
-    QFETCH(QStringList, groups);
-    QFETCH(QByteArray, bytes);
-    QCOMPARE(DataFile::encode(groups), bytes);
-}
-
-void DataFileTest::decode_data()
+void DataFileTest::bytes_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("accepted");
     QTest::addColumn<QStringList>("groups");
+    QTest::addColumn<bool>("writtenSo"); // encoding the groups gives exactly these bytes
 
-    const QStringList three{ QStringLiteral("a 1"), QStringLiteral("b 2"), QStringLiteral("c 3") };
-    QTest::newRow("CR LF") << QByteArray("3000\r\na 1\r\nb 2\r\nc 3\r\n") << true << three;
-    QTest::newRow("LF only") << QByteArray("3000\na 1\nb 2\nc 3\n") << true << three;
-    QTest::newRow("mixed line ends") << QByteArray("3000\na 1\r\nb 2\nc 3\r\n") << true << three;
-    QTest::newRow("no line end after the last group")
-        << QByteArray("3000\r\na 1\r\nb 2\r\nc 3") << true << three;
-    QTest::newRow("signature only") << QByteArray("3000\r\n") << true << QStringList();
-    QTest::newRow("signature without line end") << QByteArray("3000") << true << QStringList();
-    // An empty line no longer ends the list: the groups after it are kept.
-    QTest::newRow("empty line in the middle")
-        << QByteArray("3000\r\na 1\r\nb 2\r\n\r\nc 3\r\n") << true << three;
-    QTest::newRow("empty lines everywhere")
-        << QByteArray("3000\n\n\na 1\n\nb 2\n\n\nc 3\n\n") << true << three;
-    QTest::newRow("byte-order mark tolerated")
-        << QByteArray("\xEF\xBB\xBF" "3000\r\na 1\r\n") << true << QStringList{ QStringLiteral("a 1") };
-    QTest::newRow("a lone CR stays in its line")
-        << QByteArray("3000\r\na\rb\r\n") << true << QStringList{ QStringLiteral("a\rb") };
-    QTest::newRow("UTF-8 text")
-        << QByteArray("3000\r\n\xE7\xAC\xAC 1\r\n") << true << QStringList{ QStringLiteral("第 1") };
-    // Only the file's first line may start with a byte-order mark; in a group
-    // line U+FEFF is text, and a line of it alone is not an empty group.
-    QTest::newRow("U+FEFF starting group lines")
-        << QByteArray("3000\r\n\xEF\xBB\xBF" "a 1\r\n\xEF\xBB\xBF\r\n") << true
-        << QStringList{ QChar(0xFEFF) + QStringLiteral("a 1"), QString(QChar(0xFEFF)) };
-
-    QTest::newRow("empty file") << QByteArray() << false << QStringList();
-    QTest::newRow("blank after signature") << QByteArray("3000 \r\na 1\r\n") << false << QStringList();
-    QTest::newRow("blank before signature") << QByteArray(" 3000\r\na 1\r\n") << false << QStringList();
-    QTest::newRow("other number") << QByteArray("3001\r\na 1\r\n") << false << QStringList();
-    QTest::newRow("empty first line") << QByteArray("\r\n3000\r\na 1\r\n") << false << QStringList();
-    QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0", 11) << false << QStringList();
-    QTest::newRow("UTF-16 signature") << QByteArray("\xFF\xFE" "3\0" "0\0" "0\0" "0\0", 10) << false
-                                      << QStringList();
+    const QStringList three{ "a 1", "b 2", "c 3" };
+    QTest::newRow("CR LF") << QByteArray("3000\r\na 1\r\nb 2\r\nc 3\r\n") << true << three << true;
+    QTest::newRow("signature only") << QByteArray("3000\r\n") << true << QStringList() << true;
+    QTest::newRow("Latin-1 characters as UTF-8, no byte-order mark")
+        << QByteArray("3000\r\n\xC3\xA9 \xE7\xAC\xAC\r\n") << true << QStringList{ "é 第" } << true;
+    QTest::newRow("LF only, no line end at the end")
+        << QByteArray("3000\na 1\r\nb 2\nc 3") << true << three << false;
+    QTest::newRow("signature without line end") << QByteArray("3000") << true << QStringList() << false;
+    QTest::newRow("empty lines are skipped, later groups kept")
+        << QByteArray("3000\n\na 1\r\n\r\nb 2\n\n\nc 3\n\n") << true << three << false;
+    QTest::newRow("byte-order mark before the signature")
+        << QByteArray("\xEF\xBB\xBF" "3000\r\na 1\r\n") << true << QStringList{ "a 1" } << false;
+    QTest::newRow("U+FEFF starting a group line is text")
+        << QByteArray("3000\r\n\xEF\xBB\xBF" "a\r\n\xEF\xBB\xBF\r\n") << true
+        << QStringList{ QChar(0xFEFF) + QStringLiteral("a"), QString(QChar(0xFEFF)) } << true;
+    QTest::newRow("a lone CR stays in its line") << QByteArray("3000\r\na\rb\r\n") << true
+                                                 << QStringList{ "a\rb" } << true;
+    QTest::newRow("empty file") << QByteArray() << false << QStringList() << false;
+    QTest::newRow("blank after signature") << QByteArray("3000 \r\na 1\r\n") << false << QStringList() << false;
+    QTest::newRow("blank before signature") << QByteArray(" 3000\r\na 1\r\n") << false << QStringList() << false;
+    QTest::newRow("other number") << QByteArray("3001\r\na 1\r\n") << false << QStringList() << false;
+    QTest::newRow("empty first line") << QByteArray("\r\n3000\r\n") << false << QStringList() << false;
+    QTest::newRow("UTF-16") << QByteArray("\xFF\xFE" "3\0" "0\0" "0\0" "0\0", 10) << false << QStringList() << false;
 }
 
-void DataFileTest::decode()
+// Through real files: what is read, and what saving the groups writes.
+void DataFileTest::bytes()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(bool, accepted);
     QFETCH(QStringList, groups);
-    QStringList read{ QStringLiteral("left over") };
-    QCOMPARE(DataFile::decode(bytes, &read), accepted);
-    if (accepted)
-        QCOMPARE(read, groups);
-}
+    QFETCH(bool, writtenSo);
 
-void DataFileTest::roundTripKeepsEveryGroup()
-{
-    QStringList groups;
-    for (int i = 0; i < 300; ++i) {
-        QString group;
-        for (int c = 0; c < i % 23; ++c)
-            group += QChar(ushort(1 + (i * 31 + c * 7) % 255)); // any Latin-1 text but LF
-        group.remove(QLatin1Char('\n'));
-        if (!group.isEmpty())
-            groups << group;
-    }
-    QStringList read;
-    QVERIFY(DataFile::decode(DataFile::encode(groups), &read));
-    QCOMPARE(read, groups);
-}
-
-void DataFileTest::saveAndLoadRealFiles()
-{
     QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("groups.dat"));
-    const QStringList groups{ QStringLiteral("1 2 3"), QStringLiteral("4 5 6") };
-    QVERIFY(DataFile::save(path, groups));
+    const QString path = dir.filePath("groups.dat");
     QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("3000\r\n1 2 3\r\n4 5 6\r\n"));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     file.close();
-
-    QStringList read;
-    QVERIFY(DataFile::load(path, &read));
+    QStringList read{ "left over" };
+    QCOMPARE(DataFile::load(path, &read), accepted);
     QCOMPARE(read, groups);
-
-    // Saving again replaces the content entirely.
-    QVERIFY(DataFile::save(path, QStringList()));
-    QCOMPARE(QFileInfo(path).size(), 6);
-    // Nothing else is left in the folder (no temporary files).
+    if (!accepted)
+        return;
+    QVERIFY(DataFile::save(path, read));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray saved = file.readAll();
+    QCOMPARE(saved == bytes, writtenSo);
+    QVERIFY(DataFile::decode(saved, &read));
+    QCOMPARE(read, groups);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{ "groups.dat" });
 }
 
-void DataFileTest::failedSaveKeepsTheOldFile_data()
+void DataFileTest::saveOverAnOldFile_data()
 {
-    QTest::addColumn<QString>("how");
-    QTest::newRow("folder is a file") << "file-as-folder";
-    QTest::newRow("folder missing") << "missing-folder";
-    QTest::newRow("read-only folder") << "read-only";
+    QTest::addColumn<QString>("target");
+    QTest::newRow("folder is a file") << "old.dat/new.dat";
+    QTest::newRow("folder missing") << "gone/new.dat";
+    QTest::newRow("the name of a folder") << "folder";
+    QTest::newRow("read-only folder") << "locked/old.dat";
+    QTest::newRow("full disk") << "disk/old.dat";
 }
 
-void DataFileTest::failedSaveKeepsTheOldFile()
+void DataFileTest::saveOverAnOldFile()
 {
-    QFETCH(QString, how);
+    QFETCH(QString, target);
     QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    QString target;
-    if (how == QLatin1String("file-as-folder")) {
-        QFile blocker(dir.filePath(QStringLiteral("blocker")));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        target = dir.filePath(QStringLiteral("blocker/groups.dat"));
-    } else if (how == QLatin1String("missing-folder")) {
-        target = dir.filePath(QStringLiteral("gone/groups.dat"));
-    } else {
-        if (geteuid() == 0)
-            QSKIP("root writes into read-only folders; the other rows cover the failure");
-        target = dir.filePath(QStringLiteral("groups.dat"));
-        QVERIFY(DataFile::save(target, { QStringLiteral("old") }));
-        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
-    }
+    const QString folder = target.section('/', 0, 0);
+    const QString old = dir.filePath(folder == "locked" || folder == "disk" ? folder + "/old.dat" : "old.dat");
+    QVERIFY(QDir(dir.path()).mkpath("folder") && QDir(dir.path()).mkpath(QFileInfo(old).path()));
+    if (folder == "locked" && geteuid() == 0)
+        QSKIP("root writes into read-only folders; the other rows cover the failure");
+    if (folder == "disk" && (geteuid() != 0 || QProcess::execute("mount", { "-t", "tmpfs", "-o", "size=64k", "tmpfs", dir.filePath("disk") }) != 0))
+        QSKIP("a small tmpfs can be mounted by root only");
+    struct Unmount { QString disk; ~Unmount() { if (!disk.isEmpty()) QProcess::execute("umount", { disk }); } } unmount{ folder == "disk" ? dir.filePath("disk") : QString() };
+    const QStringList groups(100, "50.00 1.5 1.48 1.52 0.03 220 219.8 220.5 3 2.8 3.2 24 12 12 24.1 12 11.9 2 0");
+    QVERIFY(DataFile::save(old, { "old" }));
+    QFile::setPermissions(dir.filePath("locked"), QFile::ReadOwner | QFile::ExeOwner);
+    QFile filler(dir.filePath("disk/filler")); // fills the disk to the last byte
+    if (folder == "disk" && filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        while (filler.write("f", 1) == 1) {
+        }
+    const QStringList before = QDir(QFileInfo(old).path()).entryList(QDir::AllEntries | QDir::Hidden);
+
     QString error;
-    QVERIFY(!DataFile::save(target, { QStringLiteral("new") }, &error));
+    QVERIFY(!DataFile::save(dir.filePath(target), groups, &error));
     QVERIFY(!error.isEmpty());
-    if (how == QLatin1String("read-only")) {
-        QStringList read;
-        QVERIFY(DataFile::load(target, &read));
-        QCOMPARE(read, QStringList{ QStringLiteral("old") });
-        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-}
-
-void DataFileTest::unreadableFileIsRefused()
-{
-    QTemporaryDir dir;
-    QStringList read{ QStringLiteral("x") };
-    QVERIFY(!DataFile::load(dir.filePath(QStringLiteral("missing.dat")), &read));
-    QVERIFY(read.isEmpty());
-    QVERIFY(!DataFile::load(dir.path(), &read)); // a folder
+    QStringList read;
+    QVERIFY(DataFile::load(old, &read));
+    QCOMPARE(read, QStringList{ "old" });
+    QCOMPARE(QDir(QFileInfo(old).path()).entryList(QDir::AllEntries | QDir::Hidden), before);
+    QVERIFY(!DataFile::load(dir.filePath("missing.dat"), &read) && read.isEmpty());
+    QVERIFY(!DataFile::load(dir.filePath("folder"), &read));
+    QFile::setPermissions(dir.filePath("locked"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 QTEST_APPLESS_MAIN(DataFileTest)

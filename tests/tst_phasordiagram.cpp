@@ -1,102 +1,40 @@
 // The phasor diagram found by sampling the pixels of painted pictures: where
-// each arrow points in every orientation, where its tip ends between the
-// rings, and the grid of the empty diagram.
+// each arrow points in every orientation, its head and label, and the grid.
 
 #include "view/groupvalues.h"
 #include "view/phasordiagram.h"
 
-#include <QtTest>
 #include <QtMath>
+#include <QtTest>
 
 namespace {
 
-enum Phase { Yellow, Green, Red, Grey, Background };
+enum Colour { Yellow, Green, Red, Other };
 
-// Classifies a pixel of the diagram. Antialiased 1-pixel lines blend with
-// the background, so half coverage must still count.
-Phase classify(QRgb pixel)
+// Antialiased 1-pixel lines blend with the background: half coverage counts.
+Colour colourOf(QRgb pixel)
 {
     const int r = qRed(pixel), g = qGreen(pixel), b = qBlue(pixel);
-    if (r > 140 && g > 140 && b < 60)
-        return Yellow;
-    if (g > 140 && r < 60 && b < 60)
-        return Green;
-    if (r > 140 && g < 60 && b < 60)
-        return Red;
-    if (qAbs(r - g) < 8 && qAbs(g - b) < 8 && r > 90)
-        return Grey;
-    return Background;
+    if (b >= 60 || qMax(r, g) <= 140)
+        return Other;
+    return g - r > 90 ? Green : r - g > 90 ? Red : qAbs(r - g) < 60 ? Yellow : Other;
 }
 
-// True when a pixel of the phase lies within one pixel of the point.
-bool phaseNear(const QImage &image, QPointF point, Phase phase)
+bool colourNear(const QImage &image, QPointF point, int colour, int reach = 1)
 {
-    for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -1; dx <= 1; ++dx) {
-            const QPoint p(qRound(point.x()) + dx, qRound(point.y()) + dy);
-            if (image.rect().contains(p) && classify(image.pixel(p)) == phase)
+    for (int dy = -reach; dy <= reach; ++dy)
+        for (int dx = -reach; dx <= reach; ++dx)
+            if (colourOf(image.pixel(qRound(point.x()) + dx, qRound(point.y()) + dy)) == colour)
                 return true;
-        }
     return false;
 }
 
-// The point at radius r in the screen direction given in degrees clockwise
-// from twelve o'clock.
-QPointF polar(const PhasorDiagram::Geometry &g, double degrees, double r)
+// On the 600 x 600 canvas: centre (300, 300), arrows 285 long.
+QPointF polar(double degreesFromTwelve, double radius)
 {
-    const double a = qDegreesToRadians(degrees);
-    return QPointF(g.cx + r * qSin(a), g.cy - r * qCos(a));
+    const double a = qDegreesToRadians(degreesFromTwelve);
+    return QPointF(300 + radius * qSin(a), 300 - radius * qCos(a));
 }
-
-// Checks that an arrow of the phase runs in the direction up to its tip and
-// stops there.
-void verifyArrow(const QImage &image, double degrees, Phase phase)
-{
-    const PhasorDiagram::Geometry g(image.size());
-    for (double r : { g.arrowLength * 0.3, g.arrowLength * 0.6, g.arrowLength - 3.0 })
-        QVERIFY2(phaseNear(image, polar(g, degrees, r), phase),
-                 qPrintable(QStringLiteral("no arrow at %1 degrees, radius %2").arg(degrees).arg(r)));
-    // The tip lies between the fourth and the fifth ring.
-    QVERIFY(g.arrowLength > 4 * g.ringStep && g.arrowLength < 5 * g.ringStep);
-    // (The label text begins 5 pixels beyond the tip.)
-    const QPointF beyond = polar(g, degrees, g.arrowLength + 2.5);
-    QVERIFY2(classify(image.pixel(beyond.toPoint())) != phase,
-             qPrintable(QStringLiteral("arrow at %1 degrees runs past its tip").arg(degrees)));
-}
-
-// True when an arrow of any colour covers a pixel within one pixel of the point.
-bool colouredNear(const QImage &image, QPointF point)
-{
-    for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -1; dx <= 1; ++dx) {
-            const QColor c(image.pixel(qRound(point.x()) + dx, qRound(point.y()) + dy));
-            if (qMax(qAbs(c.red() - c.green()), qMax(qAbs(c.green() - c.blue()), qAbs(c.red() - c.blue()))) > 60)
-                return true;
-        }
-    return false;
-}
-
-void verifyNoArrow(const QImage &image, double degrees, Phase phase)
-{
-    const PhasorDiagram::Geometry g(image.size());
-    QVERIFY2(!phaseNear(image, polar(g, degrees, g.arrowLength * 0.6), phase),
-             qPrintable(QStringLiteral("unexpected arrow at %1 degrees").arg(degrees)));
-}
-
-GroupValues anglesGroup(double wiringCode)
-{
-    GroupValues v;
-    v.powerAngleA = 30;
-    v.voltagePhaseAB = 120;
-    v.voltagePhaseCA = 240;
-    v.currentPhaseAB = 120;
-    v.currentPhaseCA = 240;
-    v.wiringCode = wiringCode;
-    return v;
-}
-
-const QSize formLabel(431, 471);
-const QSize reportCanvas(600, 600);
 
 } // namespace
 
@@ -105,198 +43,111 @@ class PhasorDiagramTest : public QObject
     Q_OBJECT
 
 private slots:
-    void geometry_data();
-    void geometry();
-    void gridOfTheEmptyDiagram_data();
-    void gridOfTheEmptyDiagram();
-    void fourWireArrows_data();
-    void fourWireArrows();
-    void threeWireArrows_data();
-    void threeWireArrows();
-    void allAnglesZeroOverlap();
-    void absurdAnglesStillPaint();
+    void arrows_data();
+    void arrows();
+    void emptyGridAndHeadAndLabel();
 };
 
-void PhasorDiagramTest::geometry_data()
+void PhasorDiagramTest::arrows_data()
 {
-    QTest::addColumn<QSize>("size");
-    QTest::addColumn<int>("cx");
-    QTest::addColumn<int>("cy");
-    QTest::addColumn<int>("ringStep");
-    QTest::addColumn<int>("arrowLength");
-    QTest::newRow("form label") << formLabel << 215 << 235 << 43 << 200;
-    QTest::newRow("report canvas") << reportCanvas << 300 << 300 << 60 << 285;
-}
-
-void PhasorDiagramTest::geometry()
-{
-    QFETCH(QSize, size);
-    const PhasorDiagram::Geometry g(size);
-    QTEST(g.cx, "cx");
-    QTEST(g.cy, "cy");
-    QTEST(g.ringStep, "ringStep");
-    QTEST(g.arrowLength, "arrowLength");
-}
-
-void PhasorDiagramTest::gridOfTheEmptyDiagram_data()
-{
-    QTest::addColumn<QSize>("size");
-    QTest::newRow("form label") << formLabel;
-    QTest::newRow("report canvas") << reportCanvas;
-}
-
-void PhasorDiagramTest::gridOfTheEmptyDiagram()
-{
-    QFETCH(QSize, size);
-    const QImage image = PhasorDiagram::paintBackground(size, PhasorDiagram::backgroundColour());
-    QCOMPARE(image.size(), size);
-    const PhasorDiagram::Geometry g(size);
-    QCOMPARE(QColor(image.pixel(2, 2)), QColor(70, 70, 70));
-
-    // Each of the five dotted rings: grey pixels on its circle, none half a
-    // ring step away from it.
-    for (int k = 1; k <= 5; ++k) {
-        int onRing = 0, between = 0;
-        for (int step = 0; step < 72; ++step) {
-            const double degrees = 2.5 + step * 5.0;
-            if (std::fmod(degrees + 10.0, 90.0) < 20.0)
-                continue; // too close to the axes
-            onRing += phaseNear(image, polar(g, degrees, k * g.ringStep), Grey);
-            between += phaseNear(image, polar(g, degrees, (k - 0.5) * g.ringStep), Grey);
-        }
-        QVERIFY2(onRing > 24, qPrintable(QStringLiteral("ring %1: %2 of 72").arg(k).arg(onRing)));
-        QVERIFY(onRing > 0);
-        QCOMPARE(between, 0);
-    }
-    // The axes run through the centre across the whole picture.
-    int axisDots = 0;
-    for (int x = 0; x < size.width(); ++x)
-        axisDots += classify(image.pixel(x, g.cy)) == Grey;
-    QVERIFY(axisDots > size.width() / 4);
-    int verticalDots = 0;
-    for (int y = 0; y < size.height(); ++y)
-        verticalDots += classify(image.pixel(g.cx, y)) == Grey;
-    QVERIFY(verticalDots > size.height() / 4);
-    // No arrows.
-    for (int y = 0; y < size.height(); ++y)
-        for (int x = 0; x < size.width(); ++x)
-            QVERIFY(classify(image.pixel(x, y)) == Grey || classify(image.pixel(x, y)) == Background);
-}
-
-void PhasorDiagramTest::fourWireArrows_data()
-{
-    QTest::addColumn<QSize>("size");
-    QTest::addColumn<bool>("clockwise");
-    QTest::addColumn<bool>("zeroAtTwelve");
     QTest::addColumn<double>("wiringCode");
-
-    for (const QSize &size : { formLabel, reportCanvas }) {
-        const char *where = size == formLabel ? "label" : "canvas";
-        QTest::addRow("%s, clockwise, twelve", where) << size << true << true << 2.0;
-        QTest::addRow("%s, counter-clockwise, twelve", where) << size << false << true << 2.0;
-        QTest::addRow("%s, clockwise, three", where) << size << true << false << 2.0;
-        QTest::addRow("%s, counter-clockwise, three", where) << size << false << false << 2.0;
-    }
-    // Every code but exactly 1 draws the four-wire picture.
-    QTest::newRow("code 0") << reportCanvas << true << true << 0.0;
-    QTest::newRow("code 3") << reportCanvas << true << true << 3.0;
-    QTest::newRow("code 1.5") << reportCanvas << true << true << 1.5;
-}
-
-void PhasorDiagramTest::fourWireArrows()
-{
-    QFETCH(QSize, size);
-    QFETCH(bool, clockwise);
-    QFETCH(bool, zeroAtTwelve);
-    QFETCH(double, wiringCode);
-
-    const QImage image = PhasorDiagram::paintPhasors(size, PhasorDiagram::backgroundColour(),
-                                                     QFont(), anglesGroup(wiringCode),
-                                                     { clockwise, zeroAtTwelve });
-    const double zero = zeroAtTwelve ? 0.0 : 90.0;
-    const double d = clockwise ? 1.0 : -1.0;
-    // Ua 0, Ia 30, Ub 120, Ib 150, Uc 240, Ic 270 (degrees in the chosen direction).
-    verifyArrow(image, zero, Yellow);
-    verifyArrow(image, zero + d * 30, Yellow);
-    verifyArrow(image, zero + d * 120, Green);
-    verifyArrow(image, zero + d * 150, Green);
-    verifyArrow(image, zero + d * 240, Red);
-    verifyArrow(image, zero + d * 270, Red);
-    // The mirror image is empty: the direction setting really turns them.
-    verifyNoArrow(image, zero - d * 30, Yellow);
-    verifyNoArrow(image, zero - d * 120, Green);
-    verifyNoArrow(image, zero - d * 150, Green);
-}
-
-void PhasorDiagramTest::threeWireArrows_data()
-{
-    QTest::addColumn<QSize>("size");
     QTest::addColumn<bool>("clockwise");
     QTest::addColumn<bool>("zeroAtTwelve");
-    for (const QSize &size : { formLabel, reportCanvas }) {
-        const char *where = size == formLabel ? "label" : "canvas";
-        QTest::addRow("%s, clockwise, twelve", where) << size << true << true;
-        QTest::addRow("%s, counter-clockwise, twelve", where) << size << false << true;
-        QTest::addRow("%s, clockwise, three", where) << size << true << false;
-        QTest::addRow("%s, counter-clockwise, three", where) << size << false << false;
-    }
+    QTest::addColumn<double>("angleFactor"); // scales the group's angles
+    // Screen directions (degrees clockwise from twelve o'clock) and colours.
+    QTest::addColumn<QList<int>>("expected");
+
+    // Angles: power 30, Ua>Ub 120, Ua>Uc 240, Ia>Ib 120, Ia>Ic 240.
+    QTest::newRow("four-wire") << 2.0 << true << true << 1.0
+                               << QList<int>{ 0, Yellow, 30, Yellow, 120, Green, 150, Green,
+                                              240, Red, 270, Red };
+    QTest::newRow("four-wire, counter-clockwise")
+        << 2.0 << false << true << 1.0
+        << QList<int>{ 0, Yellow, 330, Yellow, 240, Green, 210, Green, 120, Red, 90, Red };
+    QTest::newRow("four-wire, zero at three")
+        << 2.0 << true << false << 1.0
+        << QList<int>{ 90, Yellow, 120, Yellow, 210, Green, 240, Green, 330, Red, 0, Red };
+    // Three-wire: Uab, Iab, Ucb, Icb only, the whole picture 30 degrees back.
+    QTest::newRow("three-wire") << 1.0 << true << true << 1.0
+                                << QList<int>{ 330, Yellow, 0, Yellow, 210, Red, 240, Red };
+    QTest::newRow("three-wire, counter-clockwise, zero at three")
+        << 1.0 << false << false << 1.0
+        << QList<int>{ 60, Yellow, 30, Yellow, 180, Red, 150, Red };
+    QTest::newRow("any other wiring code is four-wire")
+        << 3.0 << true << true << 1.0 << QList<int>{ 120, Green, 240, Red };
+    // Ia>Ib adds up beyond a double: Ib is drawn where Ua points.
+    QTest::newRow("overflowing angle") << 2.0 << true << true << 1e306
+                                       << QList<int>{ 0, Green, 120, Green };
 }
 
-void PhasorDiagramTest::threeWireArrows()
+void PhasorDiagramTest::arrows()
 {
-    QFETCH(QSize, size);
+    QFETCH(double, wiringCode);
     QFETCH(bool, clockwise);
     QFETCH(bool, zeroAtTwelve);
+    QFETCH(double, angleFactor);
+    QFETCH(QList<int>, expected);
 
-    const QImage image = PhasorDiagram::paintPhasors(size, PhasorDiagram::backgroundColour(),
-                                                     QFont(), anglesGroup(1.0),
-                                                     { clockwise, zeroAtTwelve });
-    // The whole picture sits 30 degrees counter-clockwise, whatever the direction.
-    const double uab = (zeroAtTwelve ? 0.0 : 90.0) - 30.0;
-    const double d = clockwise ? 1.0 : -1.0;
-    verifyArrow(image, uab, Yellow);             // Uab
-    verifyArrow(image, uab + d * 30, Yellow);    // Iab
-    verifyArrow(image, uab + d * 240, Red);      // Ucb
-    verifyArrow(image, uab + d * 270, Red);      // Icb
-    // No phase B in the three-wire picture.
-    for (double degrees = 0; degrees < 360; degrees += 10)
-        verifyNoArrow(image, degrees, Green);
-    verifyNoArrow(image, uab + 30 + 0.0 * d, Red);
+    GroupValues v;
+    v.powerAngleA = 30 * angleFactor;
+    v.voltagePhaseAB = 120;
+    v.voltagePhaseCA = 240;
+    v.currentPhaseAB = 1.7e308 * (angleFactor > 1 ? 1 : 0) + 120;
+    v.currentPhaseCA = 240;
+    v.wiringCode = wiringCode;
+    PhasorDiagram::Orientation orientation;
+    orientation.clockwise = clockwise;
+    orientation.zeroAtTwelve = zeroAtTwelve;
+    const QImage image = PhasorDiagram::paintPhasors(QSize(600, 600), QColor(70, 70, 70),
+                                                     QFont(), v, orientation);
+    for (int i = 0; i < expected.size(); i += 2) {
+        const int degrees = expected[i];
+        for (double radius : { 60.0, 170.0, 282.0 })
+            QVERIFY2(colourNear(image, polar(degrees, radius), expected[i + 1]),
+                     qPrintable(QStringLiteral("no arrow %1 at %2 degrees, radius %3")
+                                    .arg(i / 2).arg(degrees).arg(radius)));
+        // It ends at its tip: the label starts 5 pixels further out.
+        QVERIFY(!colourNear(image, polar(degrees, 287.5), expected[i + 1], 0));
+    }
+    QCOMPARE(colourNear(image, polar(60, 170), Green) || colourNear(image, polar(60, 170), Red)
+                 || colourNear(image, polar(60, 170), Yellow),
+             wiringCode == 1.0 && !clockwise); // nothing where no arrow points
 }
 
-void PhasorDiagramTest::allAnglesZeroOverlap()
+void PhasorDiagramTest::emptyGridAndHeadAndLabel()
 {
+    const QImage empty = PhasorDiagram::paintBackground(QSize(600, 600), QColor(70, 70, 70));
+    QCOMPARE(empty.size(), QSize(600, 600));
+    // Dotted rings 60 pixels apart and dotted axes, antialiased: many ring
+    // pixels are only partly covered. Between them, the background.
+    int onRings = 0, partly = 0, onAxes = 0;
+    for (int a = 0; a < 4 * 360; ++a) {
+        const int grey = qRed(empty.pixel(polar(a, 60 * (1 + a / 360)).toPoint()));
+        onRings += grey > 100;
+        partly += grey > 75 && grey < 185;
+    }
+    for (int i = 0; i < 600; ++i)
+        onAxes += (qRed(empty.pixel(300, i)) > 100) + (qRed(empty.pixel(i, 300)) > 100);
+    QVERIFY2(onRings > 300 && partly > 200 && onAxes > 300,
+             qPrintable(QStringLiteral("%1 %2 %3").arg(onRings).arg(partly).arg(onAxes)));
+    QCOMPARE(empty.pixel(150, 150), QColor(70, 70, 70).rgb());
+
+    // Ua straight up: a head two pixels either side of the tip, its label
+    // starting 10 pixels left of the arrow.
     GroupValues v;
     v.wiringCode = 2;
-    const QImage image = PhasorDiagram::paintPhasors(reportCanvas, PhasorDiagram::backgroundColour(),
-                                                     QFont(), v, {});
-    // All six arrows lie on one line to twelve o'clock, and nowhere else.
-    const PhasorDiagram::Geometry g(reportCanvas);
-    for (double r = 20; r < g.arrowLength; r += 20)
-        QVERIFY(colouredNear(image, polar(g, 0, r)));
-    for (double degrees = 20; degrees < 340; degrees += 20)
-        QVERIFY(!colouredNear(image, polar(g, degrees, g.arrowLength * 0.6)));
-}
-
-void PhasorDiagramTest::absurdAnglesStillPaint()
-{
-    GroupValues v = anglesGroup(2);
-    v.powerAngleA = std::numeric_limits<double>::infinity();
-    v.voltagePhaseAB = std::numeric_limits<double>::quiet_NaN();
-    const QImage image = PhasorDiagram::paintPhasors(reportCanvas, PhasorDiagram::backgroundColour(),
-                                                     QFont(), v, {});
-    QCOMPARE(image.size(), reportCanvas);
-    // Uc is unaffected; the undefined angles fall back to the first arrow's direction.
-    verifyArrow(image, 240, Red);
-    const PhasorDiagram::Geometry g(reportCanvas);
-    QVERIFY(colouredNear(image, polar(g, 0, g.arrowLength * 0.5)));
-
-    // Angles above 360 simply turn further: 480 lands on 120.
-    v = anglesGroup(2);
-    v.voltagePhaseAB = 480;
-    const QImage turned = PhasorDiagram::paintPhasors(reportCanvas, PhasorDiagram::backgroundColour(),
-                                                      QFont(), v, {});
-    verifyArrow(turned, 120, Green);
+    v.powerAngleA = 90;
+    v.voltagePhaseAB = v.voltagePhaseCA = v.currentPhaseAB = v.currentPhaseCA = 180;
+    const QImage up = PhasorDiagram::paintPhasors(QSize(600, 600), QColor(70, 70, 70), QFont(), v, {});
+    QCOMPARE(QList<int>({ colourOf(up.pixel(297, 16)), colourOf(up.pixel(298, 16)), colourOf(up.pixel(301, 16)),
+                          colourOf(up.pixel(302, 16)) }),
+             QList<int>({ Other, Yellow, Yellow, Other }));
+    bool labelStart = false, beforeLabel = false;
+    for (int y = 0; y < 11; ++y) {
+        labelStart |= colourOf(up.pixel(290, y)) == Yellow || colourOf(up.pixel(291, y)) == Yellow;
+        beforeLabel |= colourOf(up.pixel(288, y)) == Yellow;
+    }
+    QVERIFY(labelStart && !beforeLabel);
 }
 
 QTEST_MAIN(PhasorDiagramTest)

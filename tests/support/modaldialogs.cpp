@@ -4,25 +4,13 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QTest>
 
 ModalDialogs::ModalDialogs()
 {
-    m_timer.setInterval(5);
     connect(&m_timer, &QTimer::timeout, this, &ModalDialogs::poll);
-    m_timer.start();
-}
-
-void ModalDialogs::chooseFile(const QString &path)
-{
-    m_answers.append(path.isNull() ? QString(QLatin1String("")) : path);
-}
-
-void ModalDialogs::cancelFileDialog()
-{
-    m_answers.append(QString());
+    m_timer.start(5);
 }
 
 QStringList ModalDialogs::takeMessages()
@@ -34,9 +22,9 @@ QStringList ModalDialogs::takeMessages()
     return texts;
 }
 
-bool ModalDialogs::waitForMessages(int count, int timeoutMs)
+bool ModalDialogs::waitForMessages(int count)
 {
-    QDeadlineTimer deadline(timeoutMs);
+    QDeadlineTimer deadline(5000);
     while (messages.size() < count && !deadline.hasExpired())
         QTest::qWait(5);
     return messages.size() >= count;
@@ -50,46 +38,28 @@ void ModalDialogs::poll()
     modal->setProperty("answered", true);
 
     if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
-        FileDialogSeen seen;
-        seen.caption = dialog->windowTitle();
-        seen.directory = dialog->directory().path();
-        seen.nameFilters = dialog->nameFilters();
-        seen.saving = dialog->acceptMode() == QFileDialog::AcceptSave;
-        fileDialogs.append(seen);
-        if (m_answers.isEmpty()) {
-            ++unansweredFileDialogs;
-            dialog->reject();
-            return;
-        }
-        const QString answer = m_answers.takeFirst();
+        fileDialogs.append({ dialog->windowTitle(), dialog->directory().path(), dialog->nameFilters(),
+                             dialog->acceptMode() == QFileDialog::AcceptSave });
+        const QString answer = m_answers.isEmpty() ? QString() : m_answers.takeFirst();
         if (answer.isNull()) {
             dialog->reject();
             return;
         }
         // The name goes straight into the file-name box, as typed:
-        // selectFile() skips that box while it has the focus. done() answers
-        // without the dialog's own checks (overwrite prompt, existence), so a
-        // test can hand over any name a user could type.
-        auto *nameBox = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-        if (nameBox)
-            nameBox->setText(QFileInfo(answer).absoluteFilePath());
-        const QStringList chosen = dialog->selectedFiles();
-        if (!nameBox || chosen != QStringList{ QFileInfo(answer).absoluteFilePath() })
+        // selectFile() skips that box while it has the focus. done() skips
+        // the dialog's own checks (overwrite prompt, existence).
+        if (auto *nameBox = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+            nameBox->setText(answer);
+        if (dialog->selectedFiles() != QStringList{ answer })
             QTest::qFail(qPrintable(QStringLiteral("the file dialog answered %1 instead of %2")
-                                        .arg(chosen.join(u','), answer)),
+                                        .arg(dialog->selectedFiles().join(u','), answer)),
                          __FILE__, __LINE__);
         static_cast<QDialog *>(dialog)->done(QDialog::Accepted);
         return;
     }
 
     if (auto *box = qobject_cast<QMessageBox *>(modal)) {
-        MessageSeen seen;
-        seen.title = box->windowTitle();
-        seen.text = box->text();
-        seen.icon = box->icon();
-        seen.buttons = box->standardButtons();
-        seen.hasDefaultButton = box->defaultButton() != nullptr;
-        messages.append(seen);
+        messages.append({ box->windowTitle(), box->text(), box->standardButtons() });
         if (m_whileOpen) {
             // A timer does not fire again inside its own slot: boxes opened
             // meanwhile are answered by another one.
@@ -98,13 +68,8 @@ void ModalDialogs::poll()
             nested.start(5);
             m_whileOpen(box);
         }
-        const QList<QAbstractButton *> buttons = box->buttons();
-        if (!buttons.isEmpty())
-            buttons.first()->click();
-        else
-            box->reject();
+        box->buttons().value(0)->click();
         return;
     }
-
     modal->close();
 }

@@ -6,10 +6,11 @@
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
+#include <functional>
 
 // Answers the modal dialogs that the window opens while a test drives it.
-// File dialogs take their answers from a queue; every message box is
-// recorded and closed with its first button (OK for the tool's boxes).
+// File dialogs take their answers from a queue (none left: cancelled); every
+// message box is recorded and closed with its first button.
 class ModalDialogs : public QObject
 {
     Q_OBJECT
@@ -26,36 +27,31 @@ public:
     {
         QString title;
         QString text;
-        QMessageBox::Icon icon = QMessageBox::NoIcon;
         QMessageBox::StandardButtons buttons;
-        bool hasDefaultButton = false;
     };
 
     ModalDialogs();
 
-    // The next file dialog returns this path (any path, existing or not).
-    void chooseFile(const QString &path);
-    // The next file dialog is cancelled.
-    void cancelFileDialog();
+    // The next file dialog returns this absolute path, existing or not.
+    void chooseFile(const QString &path) { m_answers.append(path); }
+    void cancelFileDialog() { m_answers.append(QString()); }
     // Runs fn on every message box before it is closed (e.g. to let serial
     // data arrive while it is open).
     void whileMessageOpen(std::function<void(QMessageBox *)> fn) { m_whileOpen = std::move(fn); }
 
     QList<FileDialogSeen> fileDialogs;
     QList<MessageSeen> messages;
-    int unansweredFileDialogs = 0;   // file dialogs that found no answer
-    int pendingAnswers() const { return int(m_answers.size()); }
 
     // Lets the event loop run until count message boxes have been seen.
-    bool waitForMessages(int count = 1, int timeoutMs = 5000);
-    // Texts of the messages seen, as "title|text", and forgets them.
+    bool waitForMessages(int count = 1);
+    // The messages seen, as "title|text", forgotten then.
     QStringList takeMessages();
 
 private:
     void poll();
 
     QTimer m_timer;
-    QList<QString> m_answers; // a null string cancels
+    QStringList m_answers; // a null string cancels
     std::function<void(QMessageBox *)> m_whileOpen;
 };
 

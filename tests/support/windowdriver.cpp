@@ -1,15 +1,6 @@
 #include "windowdriver.h"
 
-#include "mainwindow.h"
-
-#include <QAction>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QLabel>
-#include <QListWidget>
-#include <QRadioButton>
-#include <QTableWidget>
 #include <QtTest>
 
 WindowDriver::WindowDriver()
@@ -20,40 +11,10 @@ WindowDriver::WindowDriver()
         qWarning("main window not exposed");
 }
 
-WindowDriver::~WindowDriver() = default;
-
-QAction *WindowDriver::action(const char *name) const
-{
-    return m_window->findChild<QAction *>(QString::fromLatin1(name));
-}
-
-QRadioButton *WindowDriver::radio(const char *name) const
-{
-    return m_window->findChild<QRadioButton *>(QString::fromLatin1(name));
-}
-
-QListWidget *WindowDriver::list() const
-{
-    return m_window->findChild<QListWidget *>(QStringLiteral("listWidget"));
-}
-
-QTableWidget *WindowDriver::table() const
-{
-    return m_window->findChild<QTableWidget *>(QStringLiteral("tableWidget"));
-}
-
 QString WindowDriver::cell(int row, int column) const
 {
     const QTableWidgetItem *item = table()->item(row, column);
     return item ? item->text() : QStringLiteral("<none>");
-}
-
-QStringList WindowDriver::entryTexts() const
-{
-    QStringList texts;
-    for (int row = 0; row < list()->count(); ++row)
-        texts << list()->item(row)->text();
-    return texts;
 }
 
 QStringList WindowDriver::enabledControls() const
@@ -80,24 +41,16 @@ void WindowDriver::open(const QString &path)
     action("action_open")->trigger();
 }
 
-void WindowDriver::save(const QString &path)
-{
-    m_dialogs.chooseFile(path);
-    action("action_save")->trigger();
-}
-
 void WindowDriver::clickEntry(int row)
 {
     QListWidgetItem *item = list()->item(row);
     list()->scrollToItem(item);
-    QTest::mouseClick(list()->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      list()->visualItemRect(item).center());
+    QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, list()->visualItemRect(item).center());
 }
 
 void WindowDriver::clickRadio(const char *name)
 {
-    QRadioButton *button = radio(name);
-    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(8, button->height() / 2));
+    QTest::mouseClick(radio(name), Qt::LeftButton, {}, QPoint(8, radio(name)->height() / 2));
 }
 
 void writeFile(const QString &path, const QByteArray &bytes)

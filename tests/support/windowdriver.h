@@ -1,39 +1,30 @@
 #ifndef WINDOWDRIVER_H
 #define WINDOWDRIVER_H
 
+#include "mainwindow.h"
 #include "modaldialogs.h"
 
-#include <QString>
-#include <QStringList>
+#include <QAction>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QTableWidget>
 #include <memory>
 
-class MainWindow;
-class QAction;
-class QImage;
-class QListWidget;
-class QRadioButton;
-class QTableWidget;
-
 // Drives the real main window the way a user does: toolbar actions, clicks
-// on list entries and radio buttons, file dialogs answered from a script.
+// on list entries and radio buttons, dialogs answered from a script.
 class WindowDriver
 {
 public:
     WindowDriver();
-    ~WindowDriver();
-
     MainWindow &window() { return *m_window; }
     ModalDialogs &dialogs() { return m_dialogs; }
 
-    QAction *action(const char *name) const;
-    QRadioButton *radio(const char *name) const;
-    QListWidget *list() const;
-    QTableWidget *table() const;
-
+    QAction *action(const char *name) const { return m_window->findChild<QAction *>(name); }
+    QRadioButton *radio(const char *name) const { return m_window->findChild<QRadioButton *>(name); }
+    QListWidget *list() const { return m_window->findChild<QListWidget *>("listWidget"); }
+    QTableWidget *table() const { return m_window->findChild<QTableWidget *>("tableWidget"); }
     // The text of a table cell, or "<none>" when the cell holds no item.
     QString cell(int row, int column) const;
-    // The texts of the list entries.
-    QStringList entryTexts() const;
     // Names of the enabled ones among the seven actions and four radio buttons.
     QStringList enabledControls() const;
     // The picture the diagram label shows.
@@ -41,9 +32,7 @@ public:
 
     // Presses the open action and answers its dialog with path.
     void open(const QString &path);
-    // Presses the save action and answers its dialog with path.
-    void save(const QString &path);
-    // Clicks the list entry in the given row with the mouse.
+    // Clicks with the mouse, as a user does.
     void clickEntry(int row);
     void clickRadio(const char *name);
 
