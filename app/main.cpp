@@ -11,6 +11,9 @@ int main(int argc, char *argv[])
     (void)translator.load(QStringLiteral(":/qt_zh_CN"));
 
     QApplication app(argc, argv);
+    // Names the user's data folder (~/.local/share/datamanager), where the
+    // copies of readings are kept, whatever the executable is called.
+    QApplication::setApplicationName(QStringLiteral("datamanager"));
     app.installTranslator(&translator);
 
     MainWindow window;

@@ -5,6 +5,7 @@
 #include "device/datafile.h"
 #include "device/deviceprotocol.h"
 #include "device/grouplist.h"
+#include "device/portdiagnosis.h"
 #include "device/wholefile.h"
 #include "view/diagramfile.h"
 #include "view/measurementtable.h"
@@ -23,6 +24,7 @@ MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
     , ui(new MainWindowForm)
     , deviceGroupIcon(QString::fromLatin1(GroupList::DeviceGroupIconPath))
+    , sysfsRoot(PortDiagnosis::systemSysfsRoot())
 {
     ui->setupUi(this);
 
@@ -99,6 +101,7 @@ void MainWindow::on_action_read_device_triggered()
     ui->action_excel->setEnabled(false);
     ui->action_word->setEnabled(false);
     setOrientationEnabled(false);
+    readingArchive.beginRead();
     sendCom(QString::fromLatin1(DeviceProtocol::ReadCommand));
 }
 
@@ -223,17 +226,29 @@ void MainWindow::connectDevice()
 {
     // A name found earlier is kept when the adapter is not listed any more;
     // opening it then fails and the name is forgotten.
-    const QString found = findInstrumentPort(portEnumerator());
+    // A port named by the user replaces the search.
+    const QString chosen = chosenPort();
+    const QString found = chosen.isEmpty() ? findInstrumentPort(portEnumerator()) : chosen;
     if (!found.isEmpty())
         portName = found;
-    if (portName.isEmpty())
+    if (portName.isEmpty()) {
+        // No port matches. An adapter plugged in without a port has been
+        // taken by another service; say so rather than nothing.
+        if (PortDiagnosis::adapterPluggedIn(sysfsRoot))
+            showInformation(tr(DeviceProtocol::FailureTitle), tr(DeviceProtocol::OpenFailedText),
+                            PortDiagnosis::advice(PortDiagnosis::Cause::AdapterClaimed));
         return;
-    portName.remove(QLatin1Char(' '));
+    }
+    if (chosen.isEmpty())
+        portName.remove(QLatin1Char(' '));
 
     releasePort();
     serialPort = new QSerialPort(portName, this);
     if (!serialPort->open(QIODevice::ReadWrite)) {
-        showInformation(tr(DeviceProtocol::FailureTitle), tr(DeviceProtocol::OpenFailedText));
+        const QString device = PortDiagnosis::deviceFile(portName);
+        const PortDiagnosis::Cause cause = PortDiagnosis::openFailure(serialPort->error(), device);
+        showInformation(tr(DeviceProtocol::FailureTitle), tr(DeviceProtocol::OpenFailedText),
+                        PortDiagnosis::advice(cause, device));
         portName.clear();
         releasePort();
         return;
@@ -276,6 +291,7 @@ void MainWindow::releasePort()
         return;
     serialPort->disconnect(this);
     serialPort->close();
+    readingArchive.endRead();
     // Replies of an ended connection are not handled any more.
     pendingReplies.clear();
     rxBuffer.clear();
@@ -343,13 +359,17 @@ void MainWindow::handleReply(const QString &line)
         showInformation(tr(DeviceProtocol::SuccessTitle), tr(DeviceProtocol::DeletedText));
         break;
     case DeviceProtocol::Reply::End:
+        readingArchive.endRead();
         ui->action_excel->setEnabled(true);
         ui->action_word->setEnabled(true);
         ui->action_save->setEnabled(true);
         break;
-    case DeviceProtocol::Reply::Group:
-        listGroup(GroupList::groupFromReplyLine(line), deviceGroupIcon);
+    case DeviceProtocol::Reply::Group: {
+        const QString group = GroupList::groupFromReplyLine(line);
+        readingArchive.append(group);
+        listGroup(group, deviceGroupIcon);
         break;
+    }
     }
 }
 
@@ -410,4 +430,16 @@ void MainWindow::setOrientationEnabled(bool enabled)
 void MainWindow::showInformation(const QString &title, const QString &text)
 {
     QMessageBox::information(this, title, text, QMessageBox::Ok, QMessageBox::NoButton);
+}
+
+void MainWindow::showInformation(const QString &title, const QString &text,
+                                 const QString &informativeText)
+{
+    if (informativeText.isEmpty()) {
+        showInformation(title, text);
+        return;
+    }
+    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, this);
+    box.setInformativeText(informativeText);
+    box.exec();
 }

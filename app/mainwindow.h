@@ -2,6 +2,7 @@
 #define MAINWINDOW_H
 
 #include "device/grouplist.h"
+#include "device/readingarchive.h"
 #include "device/replyframer.h"
 #include "device/serialports.h"
 #include "report/reportvalues.h"
@@ -53,6 +54,9 @@ public:
     // asks the system; tests hand it ports of their own.
     using PortEnumerator = std::function<QList<SerialPortRecord>()>;
     void setPortEnumerator(PortEnumerator enumerator) { portEnumerator = std::move(enumerator); }
+    // Where the connect action looks for a plugged-in adapter that has no
+    // port (Linux sysfs); tests hand it a folder of their own.
+    void setSysfsRoot(const QString &root) { sysfsRoot = root; }
 
 public slots:
     void readCom();
@@ -84,6 +88,8 @@ private:
     PhasorDiagram::Orientation orientation() const;
     void setOrientationEnabled(bool enabled);
     void showInformation(const QString &title, const QString &text);
+    // The same box with a second paragraph, when there is one.
+    void showInformation(const QString &title, const QString &text, const QString &informativeText);
     void chooseAndExportReport(ReportKind kind);
 
     // The link to the instrument.
@@ -108,6 +114,9 @@ private:
     GroupList::EntryStyle entryStyle;
     QIcon deviceGroupIcon;
     PortEnumerator portEnumerator = systemSerialPorts;
+    QString sysfsRoot;
+    // A copy of every group read, in the user's data folder.
+    ReadingArchive readingArchive;
     // Reply lines framed but not handled yet, in arrival order. A reply that
     // opens a message box lets further data arrive; it queues up here and is
     // handled, once each and in order, when the box closes.

@@ -14,10 +14,20 @@ QByteArray encode(const QStringList &groups)
         size += group.size() + 2;
     QByteArray bytes;
     bytes.reserve(size); // exact for ASCII groups, a good guess otherwise
-    bytes.append(Signature).append("\r\n");
+    bytes.append(signatureLine());
     for (const QString &group : groups)
-        bytes.append(group.toUtf8()).append("\r\n");
+        bytes.append(groupLine(group));
     return bytes;
+}
+
+QByteArray signatureLine()
+{
+    return QByteArray(Signature).append("\r\n");
+}
+
+QByteArray groupLine(const QString &group)
+{
+    return group.toUtf8().append("\r\n");
 }
 
 bool decode(const QByteArray &bytes, QStringList *groups)

@@ -12,8 +12,11 @@ namespace DataFile {
 
 inline constexpr char Signature[] = "3000";
 
-// The bytes of a data file holding the groups.
+// The bytes of a data file holding the groups: the signature line followed
+// by one group line per group. A file can also be written line by line.
 QByteArray encode(const QStringList &groups);
+QByteArray signatureLine();
+QByteArray groupLine(const QString &group);
 
 // The groups of a data file's bytes; false when the first line is not
 // exactly the signature. Empty lines are skipped, so a group whose text is

@@ -45,3 +45,8 @@ QString findInstrumentPort(const QList<SerialPortRecord> &ports)
     name.remove(u' ');
     return name;
 }
+
+QString chosenPort()
+{
+    return qEnvironmentVariable(PortVariable).trimmed();
+}

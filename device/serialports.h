@@ -26,4 +26,10 @@ QList<SerialPortRecord> systemSerialPorts();
 // every blank removed; empty when no port matches.
 QString findInstrumentPort(const QList<SerialPortRecord> &ports);
 
+// The port the user names in the environment variable DATAMANAGER_PORT, a
+// device path ("/dev/pts/4") or a port name ("ttyUSB1", "COM5"), to be used
+// instead of the search for the adapter; empty when the variable is unset.
+inline constexpr char PortVariable[] = "DATAMANAGER_PORT";
+QString chosenPort();
+
 #endif // SERIALPORTS_H

@@ -8,12 +8,14 @@
 // Run it on demand; it prints figures and ratios, it does not pass or fail.
 
 #include "device/grouplist.h"
+#include "device/readingarchive.h"
 #include "mainwindow.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <atomic>
@@ -116,6 +118,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());
+    // The copies of the readings go to the scratch folder, not the user's.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path()));
     const int count = argc >= 2 ? qMax(1000, std::atoi(argv[1])) : 100000;
 
     feed(1000); // warm-up: fonts, icons and the first window
@@ -130,6 +134,20 @@ int main(int argc, char *argv[])
     std::printf("%d groups: %.2f s, %.0f groups/s\n", 2 * count, twice, 2 * count / twice);
     std::printf("twice the input took %.2f times as long (target at most 2.2)\n", twice / once);
     std::printf("a 9600-baud line delivers about %.0f groups/s of this length\n", 960.0 / 96);
+
+    // The copy of a reading: one group appended and handed to the system.
+    {
+        const QList<QByteArray> lines = groupLines(count).split('\n');
+        ReadingArchive archive;
+        archive.beginRead();
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < count; ++i)
+            archive.append(QString::fromLatin1(lines.at(i).chopped(1)));
+        archive.endRead();
+        std::printf("copy of a reading: %.2f us per group appended and flushed (a 9600-baud "
+                    "line brings one every %.0f ms)\n", timer.nsecsElapsed() / 1e3 / count, 1000 * 96 / 960.0);
+    }
 
     // A hostile line, e...e end nd...nd: every removal of "end" joins a new one.
     const auto nestedEnds = [](int depth) {

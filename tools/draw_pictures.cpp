@@ -286,6 +286,9 @@ bool write(const QImage &image, const QString &path, const char *format)
 
 int main(int argc, char *argv[])
 {
+    // Only draws into files, so it needs no screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     if (argc != 2 && argc != 3) {
         std::fprintf(stderr, "usage: draw_pictures <picture folder> [<desktop icon folder>]\n");

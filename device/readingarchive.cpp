@@ -1,0 +1,77 @@
+#include "readingarchive.h"
+
+#include "datafile.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QStandardPaths>
+
+QString ReadingArchive::folder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+        + QStringLiteral("/readings");
+}
+
+void ReadingArchive::beginRead(const QDateTime &when)
+{
+    endRead();
+    readStart = when;
+}
+
+void ReadingArchive::endRead()
+{
+    file.close();
+    file.setFileName(QString());
+    readStart = QDateTime();
+    failed = false;
+}
+
+void ReadingArchive::append(const QString &group)
+{
+    if (failed)
+        return;
+    if (!file.isOpen() && !openFile()) {
+        failed = true;
+        return;
+    }
+    const qint64 kept = file.pos();
+    const QByteArray line = DataFile::groupLine(group);
+    if (file.write(line) != line.size() || !file.flush()) {
+        qWarning().noquote() << "reading copy" << file.fileName()
+                             << "not written:" << file.errorString();
+        failed = true;
+        // No half line at the end of the copy (a full disk, say).
+        file.resize(kept);
+    }
+}
+
+bool ReadingArchive::openFile()
+{
+    if (!readStart.isValid())
+        readStart = QDateTime::currentDateTime();
+    const QString dir = folder();
+    if (!QDir().mkpath(dir)) {
+        qWarning().noquote() << "reading copies: folder" << dir << "cannot be made";
+        return false;
+    }
+    // Two reads begun in the same second get files of their own.
+    const QString stem = dir + u'/' + readStart.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
+    for (int n = 1; n < 100; ++n) {
+        file.setFileName(n == 1 ? stem + QStringLiteral(".dat")
+                                : stem + QStringLiteral("_%1.dat").arg(n));
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            const QByteArray signature = DataFile::signatureLine();
+            if (file.write(signature) == signature.size() && file.flush())
+                return true;
+            qWarning().noquote() << "reading copy" << file.fileName()
+                                 << "cannot be written:" << file.errorString();
+            file.remove();
+            return false;
+        }
+        if (!file.exists())
+            break;
+    }
+    qWarning().noquote() << "reading copy" << file.fileName()
+                         << "cannot be made:" << file.errorString();
+    return false;
+}
