@@ -141,7 +141,7 @@ void MainWindowTest::formAtStart()
     for (QAction *action : toolBar->actions())
         items << (action->isSeparator() ? QStringLiteral("|") : action->text());
     QCOMPARE(items, QStringList({ "连接设备", "|", "打开文件", "保存数据", "|", "读取数据",
-                                  "删除数据", "|", "导出Word", "导出Excel" }));
+                                  "删除数据", "|", "导出Word", "导出Excel", "导出PDF" }));
     QCOMPARE(toolBar->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
     QVERIFY(!toolBar->isMovable());
     for (QAction *action : toolBar->actions())

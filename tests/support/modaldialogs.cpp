@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QTest>
 
 ModalDialogs::ModalDialogs()
@@ -99,10 +100,27 @@ void ModalDialogs::poll()
             m_whileOpen(box);
         }
         const QList<QAbstractButton *> buttons = box->buttons();
+        const QString wanted = m_buttons.isEmpty() ? QString() : m_buttons.takeFirst();
+        for (QAbstractButton *button : buttons) {
+            if (!wanted.isEmpty() && button->text() == wanted) {
+                button->click();
+                return;
+            }
+        }
+        if (!wanted.isEmpty())
+            QTest::qFail(qPrintable(QStringLiteral("no button %1").arg(wanted)), __FILE__, __LINE__);
         if (!buttons.isEmpty())
             buttons.first()->click();
         else
             box->reject();
+        return;
+    }
+
+    // Closing a progress dialog would cancel it: that happens only on request.
+    if (auto *progress = qobject_cast<QProgressDialog *>(modal)) {
+        progressLabels.append(progress->labelText());
+        if (m_cancelProgress)
+            progress->cancel();
         return;
     }
 

@@ -9,7 +9,9 @@
 
 // Answers the modal dialogs that the window opens while a test drives it.
 // File dialogs take their answers from a queue; every message box is
-// recorded and closed with its first button (OK for the tool's boxes).
+// recorded and closed with its first button (OK for the tool's boxes) or
+// with a button named in advance. A progress dialog is recorded and left
+// running, or cancelled when asked to.
 class ModalDialogs : public QObject
 {
     Q_OBJECT
@@ -37,12 +39,17 @@ public:
     void chooseFile(const QString &path);
     // The next file dialog is cancelled.
     void cancelFileDialog();
+    // The next message box is answered with the button of this text.
+    void pressButton(const QString &text) { m_buttons.append(text); }
+    // Progress dialogs seen from now on are cancelled.
+    void cancelProgress() { m_cancelProgress = true; }
     // Runs fn on every message box before it is closed (e.g. to let serial
     // data arrive while it is open).
     void whileMessageOpen(std::function<void(QMessageBox *)> fn) { m_whileOpen = std::move(fn); }
 
     QList<FileDialogSeen> fileDialogs;
     QList<MessageSeen> messages;
+    QStringList progressLabels;      // label texts of the progress dialogs seen
     int unansweredFileDialogs = 0;   // file dialogs that found no answer
     int pendingAnswers() const { return int(m_answers.size()); }
 
@@ -56,6 +63,8 @@ private:
 
     QTimer m_timer;
     QList<QString> m_answers; // a null string cancels
+    QStringList m_buttons;
+    bool m_cancelProgress = false;
     std::function<void(QMessageBox *)> m_whileOpen;
 };
 
