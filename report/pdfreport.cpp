@@ -124,11 +124,13 @@ const std::vector<Table> &tablesFor(const GroupValues &values)
     return values.isFourWire() ? fourWire : threeWire;
 }
 
-// Vertical space of the page, in points. The Word report's rows are 17 pt
+// The page, in points. The Word report's rows are 17 pt
 // and its diagram 415.5 pt wide, which takes two pages; here the rows are
 // closer and the diagram takes the rest of the one page.
-constexpr qreal PageWidth = 595.3;
+constexpr qreal PageWidth = 595.3;   // A4 portrait
 constexpr qreal PageHeight = 841.9;
+constexpr qreal TopMargin = 72;      // the Word report's margins
+constexpr qreal SideMargin = 90;
 constexpr qreal TitleHeight = 36;
 constexpr qreal HeadingHeight = 18;
 constexpr qreal RowHeight = 14;

@@ -34,11 +34,6 @@ public:
     bool commit();
     // Drops the document; nothing is left behind.
     void cancel();
-    QString errorString() const { return m_file.errorString(); }
-
-    // The page: A4 portrait with the Word report's margins, in points.
-    static constexpr qreal TopMargin = 72.0;
-    static constexpr qreal SideMargin = 90.0;
 
 private:
     qreal pt(qreal points) const { return points * m_scale; }
