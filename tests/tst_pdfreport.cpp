@@ -72,7 +72,7 @@ private:
     void exportPdf(WindowDriver &driver, const QList<QByteArray> &groups, int row,
                    const QString &button, const QString &name, const QByteArray &radios = {})
     {
-        writeFile(path("g.dat"), "3000\r\n" + QList<QByteArray>(groups).join("\r\n") + "\r\n");
+        writeFile(path("g.dat"), "3000\r\n" + groups.join("\r\n") + "\r\n");
         driver.open(path("g.dat"));
         driver.clickEntry(row);
         for (char radio : radios)
