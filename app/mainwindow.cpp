@@ -7,18 +7,23 @@
 #include "device/grouplist.h"
 #include "device/portdiagnosis.h"
 #include "device/wholefile.h"
+#include "report/pdfreport.h"
 #include "view/diagramfile.h"
 #include "view/measurementtable.h"
 
 #include <QAction>
 #include <QDebug>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSerialPort>
 #include <QTableWidget>
+#include <memory>
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
@@ -35,6 +40,9 @@ MainWindow::MainWindow(QWidget *parent)
     imageLabel->hide();
 
     PhasorDiagram::drawDiagramBackground(ui->label, PhasorDiagram::backgroundColour());
+
+    // Not a slot of its own: the window's slots are the designed fourteen.
+    connect(ui->action_pdf, &QAction::triggered, this, &MainWindow::chooseAndExportPdf);
 }
 
 MainWindow::~MainWindow()
@@ -82,8 +90,7 @@ void MainWindow::sendCom(QString msg)
 void MainWindow::on_action_connect_device_triggered()
 {
     setOrientationEnabled(false);
-    ui->action_excel->setEnabled(false);
-    ui->action_word->setEnabled(false);
+    setReportsEnabled(false);
     resetView();
     if (connected)
         disconnectDevice();
@@ -98,8 +105,7 @@ void MainWindow::on_action_read_device_triggered()
         return;
     }
     resetView();
-    ui->action_excel->setEnabled(false);
-    ui->action_word->setEnabled(false);
+    setReportsEnabled(false);
     setOrientationEnabled(false);
     readingArchive.beginRead();
     sendCom(QString::fromLatin1(DeviceProtocol::ReadCommand));
@@ -117,11 +123,10 @@ void MainWindow::on_action_delete_device_triggered()
 void MainWindow::on_listWidget_clicked(QModelIndex index)
 {
     ui->action_save->setEnabled(true);
-    ui->action_excel->setEnabled(true);
-    ui->action_word->setEnabled(true);
+    setReportsEnabled(true);
     setOrientationEnabled(true);
     if (index.row() >= 0 && index.row() < groupList.size())
-        showGroup(groupList.at(index.row()));
+        showGroup(index.row());
 }
 
 void MainWindow::on_SRadioButton_clicked()
@@ -196,6 +201,80 @@ bool MainWindow::exportReport(ReportKind kind, const QString &fileName)
     return true;
 }
 
+void MainWindow::chooseAndExportPdf()
+{
+    if (groupList.isEmpty()) {
+        showInformation(tr("导出PDF"), tr("列表中没有数据！"));
+        return;
+    }
+    // The group shown; before any is clicked, the first of the list.
+    QList<int> rows{ shownRow >= 0 ? shownRow : 0 };
+    if (groupList.size() > 1) {
+        QMessageBox box(QMessageBox::Question, tr("导出PDF"),
+                        tr("导出当前显示的组，还是列表中的全部组？"), QMessageBox::NoButton, this);
+        QPushButton *current = box.addButton(tr("当前组"), QMessageBox::AcceptRole);
+        QPushButton *all = box.addButton(tr("全部组"), QMessageBox::AcceptRole);
+        QPushButton *cancel = box.addButton(tr("取消"), QMessageBox::RejectRole);
+        box.setDefaultButton(current);
+        box.setEscapeButton(cancel);
+        box.exec();
+        if (box.clickedButton() == all) {
+            rows.clear();
+            for (int row = 0; row < groupList.size(); ++row)
+                rows << row;
+        } else if (box.clickedButton() != current) {
+            return;
+        }
+    }
+    QString fileName = QFileDialog::getSaveFileName(this, tr("保存文件"), QStringLiteral("./"),
+                                                    tr("PDF文件 (*.pdf)"));
+    if (fileName.isEmpty())
+        return;
+    if (QFileInfo(fileName).suffix().isEmpty())
+        fileName += QStringLiteral(".pdf");
+    switch (writePdfReport(fileName, rows)) {
+    case PdfOutcome::Written:
+        showInformation(tr("测试报告"), tr("文档%1导出成功！").arg(fileName));
+        break;
+    case PdfOutcome::Failed:
+        showInformation(tr("测试报告"), tr("文档%1导出失败！").arg(fileName));
+        break;
+    case PdfOutcome::Cancelled:
+        break;
+    }
+}
+
+MainWindow::PdfOutcome MainWindow::writePdfReport(const QString &fileName, const QList<int> &rows)
+{
+    // A copy: groups that arrive while the progress dialog lets events in
+    // do not move the rows chosen.
+    const QStringList groups = groupList;
+    PdfReport report(fileName, orientation(), imageLabel->font());
+    if (!report.open())
+        return PdfOutcome::Failed;
+
+    std::unique_ptr<QProgressDialog> progress;
+    if (rows.size() > 1) {
+        progress = std::make_unique<QProgressDialog>(QString(), tr("取消"), 0, int(rows.size()), this);
+        progress->setWindowTitle(tr("导出PDF"));
+        progress->setWindowModality(Qt::WindowModal);
+        progress->setMinimumDuration(500);
+    }
+    for (int i = 0; i < rows.size(); ++i) {
+        const int row = rows.at(i);
+        if (progress) {
+            // While shown, the dialog lets the window's events in here.
+            progress->setLabelText(tr("正在导出第%1组…").arg(row + 1));
+            progress->setValue(i);
+            if (progress->wasCanceled())
+                return PdfOutcome::Cancelled; // the report drops its temporary file
+        }
+        if (row >= 0 && row < groups.size())
+            report.addPage(row + 1, groups.at(row));
+    }
+    return report.commit() ? PdfOutcome::Written : PdfOutcome::Failed;
+}
+
 bool MainWindow::saveDataFile(const QString &fileName)
 {
     if (DataFile::save(fileName, groupList))
@@ -208,8 +287,7 @@ bool MainWindow::openDataFile(const QString &fileName)
 {
     resetView();
     setOrientationEnabled(false);
-    ui->action_excel->setEnabled(false);
-    ui->action_word->setEnabled(false);
+    setReportsEnabled(false);
 
     QStringList groups;
     if (!DataFile::load(fileName, &groups)) {
@@ -278,8 +356,7 @@ void MainWindow::disconnectDevice()
     ui->action_connect_device->setIcon(QIcon(QStringLiteral(":/pic/start.png")));
     ui->action_delete_device->setEnabled(false);
     ui->action_read_device->setEnabled(false);
-    ui->action_excel->setEnabled(false);
-    ui->action_word->setEnabled(false);
+    setReportsEnabled(false);
     ui->action_save->setEnabled(false);
     connected = false;
     releasePort();
@@ -360,8 +437,7 @@ void MainWindow::handleReply(const QString &line)
         break;
     case DeviceProtocol::Reply::End:
         readingArchive.endRead();
-        ui->action_excel->setEnabled(true);
-        ui->action_word->setEnabled(true);
+        setReportsEnabled(true);
         ui->action_save->setEnabled(true);
         break;
     case DeviceProtocol::Reply::Group: {
@@ -380,10 +456,11 @@ void MainWindow::listGroup(const QString &groupText, const QIcon &icon)
     ui->listWidget->addItem(entryStyle.makeEntry(number, icon));
 }
 
-void MainWindow::showGroup(const QString &groupText)
+void MainWindow::showGroup(int row)
 {
-    if (!groupValues.parse(groupText))
+    if (!groupValues.parse(groupList.at(row)))
         return;
+    shownRow = row;
     MeasurementTable::showValues(ui->tableWidget, groupValues);
     const QColor background = PhasorDiagram::backgroundColour();
     PhasorDiagram::drawPhasorDiagram(ui->label, background, groupValues, orientation());
@@ -400,6 +477,7 @@ void MainWindow::resetView()
     ui->listWidget->clear();
     groupList.clear();
     groupCounter = 1;
+    shownRow = -1;
 }
 
 void MainWindow::redrawCurrentGroup()
@@ -408,7 +486,7 @@ void MainWindow::redrawCurrentGroup()
         return;
     const int row = ui->listWidget->currentRow();
     if (row >= 0 && row < groupList.size())
-        showGroup(groupList.at(row));
+        showGroup(row);
 }
 
 PhasorDiagram::Orientation MainWindow::orientation() const
@@ -417,6 +495,13 @@ PhasorDiagram::Orientation MainWindow::orientation() const
     result.clockwise = ui->SRadioButton->isChecked();
     result.zeroAtTwelve = ui->LRadioButton->isChecked();
     return result;
+}
+
+void MainWindow::setReportsEnabled(bool enabled)
+{
+    ui->action_word->setEnabled(enabled);
+    ui->action_excel->setEnabled(enabled);
+    ui->action_pdf->setEnabled(enabled);
 }
 
 void MainWindow::setOrientationEnabled(bool enabled)

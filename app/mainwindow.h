@@ -50,6 +50,13 @@ public:
     // chosen now. The user is told whether it worked.
     bool exportReport(ReportKind kind, const QString &fileName);
 
+    // What the PDF action does once the user has chosen the groups (rows of
+    // the list, one page each, in this order) and named the file, without
+    // the closing box. More than one page shows a progress dialog, whose
+    // cancel leaves no file.
+    enum class PdfOutcome { Written, Failed, Cancelled };
+    PdfOutcome writePdfReport(const QString &fileName, const QList<int> &rows);
+
     // Where the connect action looks for the instrument's port. The tool
     // asks the system; tests hand it ports of their own.
     using PortEnumerator = std::function<QList<SerialPortRecord>()>;
@@ -79,8 +86,9 @@ private slots:
 private:
     // Appends a group to groupList and its numbered entry to the list.
     void listGroup(const QString &groupText, const QIcon &icon);
-    // Shows a group: values, table, both diagrams and "buffer.png".
-    void showGroup(const QString &groupText);
+    // Shows the group of a list row: values, table, both diagrams and
+    // "buffer.png". A group text with too few fields changes nothing.
+    void showGroup(int row);
     // Empties the list and the view before new groups arrive.
     void resetView();
     // Shows the group of the current list row again, in the orientation now chosen.
@@ -91,6 +99,10 @@ private:
     // The same box with a second paragraph, when there is one.
     void showInformation(const QString &title, const QString &text, const QString &informativeText);
     void chooseAndExportReport(ReportKind kind);
+    // The PDF action: asks which groups and which file, exports, tells.
+    void chooseAndExportPdf();
+    // Word, Excel and PDF: enabled and disabled together.
+    void setReportsEnabled(bool enabled);
 
     // The link to the instrument.
     void connectDevice();
@@ -110,6 +122,7 @@ private:
     ReplyFramer rxBuffer;
     bool connected = false;
     int groupCounter = 1;
+    int shownRow = -1; // list row of the group shown, -1 when none is
     GroupValues groupValues;
     GroupList::EntryStyle entryStyle;
     QIcon deviceGroupIcon;

@@ -191,6 +191,7 @@ void MainWindowForm::setupUi(QMainWindow *MainWindow)
     action_excel = makeAction(MainWindow, "action_excel", false, resourceIcon(":/pic/excel.png"));
     action_save = makeAction(MainWindow, "action_save", false, resourceIcon(":/pic/save.png"));
     action_open = makeAction(MainWindow, "action_open", true, resourceIcon(":/pic/open.png"));
+    action_pdf = makeAction(MainWindow, "action_pdf", false, resourceIcon(":/pic/pdf.png"));
 
     centralWidget = new QWidget(MainWindow);
     centralWidget->setObjectName(QString::fromLatin1("centralWidget"));
@@ -256,6 +257,7 @@ void MainWindowForm::setupUi(QMainWindow *MainWindow)
     mainToolBar->addSeparator();
     mainToolBar->addAction(action_word);
     mainToolBar->addAction(action_excel);
+    mainToolBar->addAction(action_pdf);
 
     retranslateUi(MainWindow);
     QMetaObject::connectSlotsByName(MainWindow);
@@ -271,6 +273,7 @@ void MainWindowForm::retranslateUi(QMainWindow *MainWindow)
     action_excel->setText(tr("导出Excel"));
     action_save->setText(tr("保存数据"));
     action_open->setText(tr("打开文件"));
+    action_pdf->setText(tr("导出PDF"));
     groupBox->setTitle(tr("数据(点击查看)"));
     groupBox_2->setTitle(tr("参数"));
 

@@ -27,6 +27,8 @@ public:
     QAction *action_excel;
     QAction *action_save;
     QAction *action_open;
+    // Beyond the seven designed actions: the PDF report, last in the toolbar.
+    QAction *action_pdf;
     QWidget *centralWidget;
     QGroupBox *groupBox;
     QGridLayout *gridLayout_2;

@@ -56,23 +56,63 @@ QString templatePath(ReportKind kind, const GroupValues &values)
     return QLatin1String(fourWire ? ReportTemplate::Excel3x4Path : ReportTemplate::Excel3x3Path);
 }
 
-QString voltageSequenceText(ReportKind kind, const GroupValues &v)
+namespace {
+
+struct Pairs
+{
+    QStringList names;
+    QList<double> angles;
+};
+
+Pairs voltagePairs(const GroupValues &v)
 {
     // The three-wire report calls the C>A angle CB>AB.
     if (v.isFourWire())
-        return sequence(kind, {QStringLiteral("UA~UB:"), QStringLiteral("UB~UC:"), QStringLiteral("UC~UA:")},
-                        {v.voltagePhaseAB, v.voltagePhaseBC, v.voltagePhaseCA});
-    return sequence(kind, {QStringLiteral("UAB~UCB:"), QStringLiteral("UCB~UAB:")},
-                    {v.voltagePhaseAB, v.voltagePhaseCA});
+        return {{QStringLiteral("UA~UB:"), QStringLiteral("UB~UC:"), QStringLiteral("UC~UA:")},
+                {v.voltagePhaseAB, v.voltagePhaseBC, v.voltagePhaseCA}};
+    return {{QStringLiteral("UAB~UCB:"), QStringLiteral("UCB~UAB:")},
+            {v.voltagePhaseAB, v.voltagePhaseCA}};
+}
+
+Pairs currentPairs(const GroupValues &v)
+{
+    if (v.isFourWire())
+        return {{QStringLiteral("IA~IB:"), QStringLiteral("IB~IC:"), QStringLiteral("IC~IA:")},
+                {v.currentPhaseAB, v.currentPhaseBC, v.currentPhaseCA}};
+    return {{QStringLiteral("IAB~ICB:"), QStringLiteral("ICB~IAB:")},
+            {v.currentPhaseAB, v.currentPhaseCA}};
+}
+
+QStringList plainLines(const Pairs &pairs)
+{
+    QStringList lines;
+    for (int i = 0; i < pairs.names.size(); ++i)
+        lines << pairs.names.at(i) + angle(pairs.angles.at(i)) + QChar(0x00B0);
+    return lines;
+}
+
+} // namespace
+
+QString voltageSequenceText(ReportKind kind, const GroupValues &v)
+{
+    const Pairs pairs = voltagePairs(v);
+    return sequence(kind, pairs.names, pairs.angles);
 }
 
 QString currentSequenceText(ReportKind kind, const GroupValues &v)
 {
-    if (v.isFourWire())
-        return sequence(kind, {QStringLiteral("IA~IB:"), QStringLiteral("IB~IC:"), QStringLiteral("IC~IA:")},
-                        {v.currentPhaseAB, v.currentPhaseBC, v.currentPhaseCA});
-    return sequence(kind, {QStringLiteral("IAB~ICB:"), QStringLiteral("ICB~IAB:")},
-                    {v.currentPhaseAB, v.currentPhaseCA});
+    const Pairs pairs = currentPairs(v);
+    return sequence(kind, pairs.names, pairs.angles);
+}
+
+QStringList voltageSequenceLines(const GroupValues &values)
+{
+    return plainLines(voltagePairs(values));
+}
+
+QStringList currentSequenceLines(const GroupValues &values)
+{
+    return plainLines(currentPairs(values));
 }
 
 QStringList placeholderValues(ReportKind kind, const GroupValues &v, const QString &diagramBase64)

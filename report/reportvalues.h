@@ -31,6 +31,9 @@ QString templatePath(ReportKind kind, const GroupValues &values);
 // sign comes from the template.
 QString voltageSequenceText(ReportKind kind, const GroupValues &values);
 QString currentSequenceText(ReportKind kind, const GroupValues &values);
+// The same pairs as plain text, one line per pair, each ending in "°".
+QStringList voltageSequenceLines(const GroupValues &values);
+QStringList currentSequenceLines(const GroupValues &values);
 
 // The values of "%1", "%2", ... of the chosen template in order: 29 for the
 // four-wire templates, 20 for the three-wire ones, the diagram's base64 text

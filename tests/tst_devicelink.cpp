@@ -132,7 +132,7 @@ void DeviceLinkTest::connectReadDeleteDisconnect()
     QCOMPARE(driver.list()->item(3)->text(), QStringLiteral("第4组"));
     QVERIFY(!driver.list()->item(0)->icon().isNull());
     QCOMPARE(driver.enabledControls(), QStringList({ "connect_device", "read_device", "delete_device",
-                                                     "word", "excel", "save", "open" }));
+                                                     "word", "excel", "pdf", "save", "open" }));
     driver.clickEntry(1);
     QCOMPARE(driver.cell(1, 1), QStringLiteral("100.20"));
 

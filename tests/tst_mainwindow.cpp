@@ -107,7 +107,7 @@ void MainWindowTest::formAtStart()
         QVERIFY(action->isSeparator() || !action->icon().isNull());
     }
     QCOMPARE(items, QStringList({ "连接设备", "|", "打开文件", "保存数据", "|", "读取数据",
-                                  "删除数据", "|", "导出Word", "导出Excel" }));
+                                  "删除数据", "|", "导出Word", "导出Excel", "导出PDF" }));
     QCOMPARE(toolBar->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
     QCOMPARE(toolBar->font().pointSize(), 11);
     for (QGroupBox *box : w.findChildren<QGroupBox *>())
@@ -174,7 +174,7 @@ void MainWindowTest::clickShowsGroup()
     const QByteArray firstPng = readFile("buffer.png");
     driver.clickEntry(1);
     QCOMPARE(driver.enabledControls(),
-             QStringList({ "connect_device", "word", "excel", "save", "open", "S", "N", "L", "D" }));
+             QStringList({ "connect_device", "word", "excel", "pdf", "save", "open", "S", "N", "L", "D" }));
     QCOMPARE(valueCells(driver), cells.isEmpty() ? first : cells.split(' '));
     QCOMPARE(readFile("buffer.png") == firstPng, cells.isEmpty() || group == fourWire);
     QCOMPARE(driver.window().shownValues().wiringCode, group == threeWire ? 1.0 : 2.0);

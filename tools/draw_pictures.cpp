@@ -220,6 +220,13 @@ QImage excelPicture()
                            { QLineF(9, 17, 21, 31), QLineF(21, 17, 9, 31) });
 }
 
+QImage pdfPicture()
+{
+    return documentPicture(QColor(200, 40, 40),
+                           { QLineF(10, 31, 10, 17), QLineF(10, 17, 17, 17), QLineF(17, 17, 20, 20),
+                             QLineF(20, 20, 20, 22), QLineF(20, 22, 17, 25), QLineF(17, 25, 10, 25) });
+}
+
 // The tool's emblem: a dark rounded panel with dotted rings and the three
 // phase arrows in their colours, 120 degrees apart.
 struct Emblem
@@ -310,6 +317,7 @@ int main(int argc, char *argv[])
     ok &= write(goPicture(), dir.filePath(QStringLiteral("go.png")), "PNG");
     ok &= write(wordPicture(), dir.filePath(QStringLiteral("word.png")), "PNG");
     ok &= write(excelPicture(), dir.filePath(QStringLiteral("excel.png")), "PNG");
+    ok &= write(pdfPicture(), dir.filePath(QStringLiteral("pdf.png")), "PNG");
     if (argc == 3) {
         const QDir iconDir(QString::fromLocal8Bit(argv[2]));
         ok &= QDir().mkpath(iconDir.path())

@@ -1,6 +1,6 @@
 // Saves a picture of the main window with a data file open and one of its
-// groups shown, for the README, and optionally that group's Word and Excel
-// reports. Run it under a display with CJK fonts, e.g.
+// groups shown, for the README, and optionally that group's Word, Excel and
+// PDF reports. Run it under a display with CJK fonts, e.g.
 //
 //   xvfb-run -a build/tools/screenshot --group 3 --counter-clockwise samples/sample.dat out.png
 //
@@ -59,7 +59,10 @@ int main(int argc, char *argv[])
     const QCommandLineOption excelOption(QStringLiteral("excel"),
                                          QStringLiteral("Also write the group's Excel report."),
                                          QStringLiteral("file"));
-    parser.addOptions({ groupOption, counterOption, threeOption, wordOption, excelOption });
+    const QCommandLineOption pdfOption(QStringLiteral("pdf"),
+                                       QStringLiteral("Also write the group's PDF report."),
+                                       QStringLiteral("file"));
+    parser.addOptions({ groupOption, counterOption, threeOption, wordOption, excelOption, pdfOption });
     parser.addPositionalArgument(QStringLiteral("data"), QStringLiteral("The data file to open."));
     parser.addPositionalArgument(QStringLiteral("picture"), QStringLiteral("The PNG to write."));
     parser.process(app);
@@ -96,6 +99,9 @@ int main(int argc, char *argv[])
             status = 1;
         if (parser.isSet(excelOption)
             && !writeReport(window, ReportKind::Excel, clockwise, zeroAtTwelve, parser.value(excelOption)))
+            status = 1;
+        if (parser.isSet(pdfOption)
+            && window.writePdfReport(parser.value(pdfOption), { row }) != MainWindow::PdfOutcome::Written)
             status = 1;
         app.quit();
     });

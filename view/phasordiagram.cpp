@@ -130,6 +130,17 @@ QImage paintPhasors(QSize size, const QColor &background, const QFont &font,
     return canvas;
 }
 
+void paintPhasors(QPainter &painter, QSize size, const QColor &background, const QFont &font,
+                  const GroupValues &values, Orientation orientation)
+{
+    painter.save();
+    painter.fillRect(QRect(QPoint(0, 0), size), background);
+    setUpPainter(painter, font);
+    paintGrid(painter, size);
+    paintArrows(painter, size, values, orientation);
+    painter.restore();
+}
+
 void drawDiagramBackground(QLabel *label, const QColor &background)
 {
     label->setPixmap(QPixmap::fromImage(paintBackground(label->size(), background)));

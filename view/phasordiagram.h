@@ -7,6 +7,7 @@
 #include <QSize>
 
 class QLabel;
+class QPainter;
 struct GroupValues;
 
 // The phasor diagram: one arrow per voltage and current of equal length,
@@ -41,6 +42,12 @@ QImage paintPhasors(QSize size, const QColor &background, const QFont &font,
 
 // Paints the empty diagram at the label's size and hands it to the label.
 void drawDiagramBackground(QLabel *label, const QColor &background);
+
+// The same picture painted with painter into the rectangle (0, 0, size) of
+// its current coordinates, as shapes and text (e.g. scaled onto a PDF page).
+// The font's size is taken in the painter's units.
+void paintPhasors(QPainter &painter, QSize size, const QColor &background, const QFont &font,
+                  const GroupValues &values, Orientation orientation);
 
 // Paints the values' diagram at the label's size in the label's font and
 // hands it to the label; returns the picture.

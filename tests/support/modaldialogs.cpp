@@ -5,6 +5,7 @@
 #include <QDeadlineTimer>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QTest>
 
 ModalDialogs::ModalDialogs()
@@ -68,7 +69,19 @@ void ModalDialogs::poll()
             nested.start(5);
             m_whileOpen(box);
         }
-        box->buttons().value(0)->click();
+        const QString wanted = m_buttons.isEmpty() ? QString() : m_buttons.takeFirst();
+        QAbstractButton *button = box->buttons().value(0);
+        for (QAbstractButton *named : box->buttons())
+            button = named->text() == wanted ? named : button;
+        button->click();
+        return;
+    }
+
+    // Closing a progress dialog would cancel it: that happens only on request.
+    if (auto *progress = qobject_cast<QProgressDialog *>(modal)) {
+        progressLabels.append(progress->labelText());
+        if (m_cancelProgress)
+            progress->cancel();
         return;
     }
     modal->close();

@@ -10,7 +10,9 @@
 
 // Answers the modal dialogs that the window opens while a test drives it.
 // File dialogs take their answers from a queue (none left: cancelled); every
-// message box is recorded and closed with its first button.
+// message box is recorded and closed with its first button or a button named
+// in advance. A progress dialog is recorded and left running, or cancelled
+// when asked to.
 class ModalDialogs : public QObject
 {
     Q_OBJECT
@@ -35,12 +37,17 @@ public:
     // The next file dialog returns this absolute path, existing or not.
     void chooseFile(const QString &path) { m_answers.append(path); }
     void cancelFileDialog() { m_answers.append(QString()); }
+    // The next message box is answered with the button of this text.
+    void pressButton(const QString &text) { m_buttons.append(text); }
+    // Progress dialogs seen from now on are cancelled.
+    void cancelProgress() { m_cancelProgress = true; }
     // Runs fn on every message box before it is closed (e.g. to let serial
     // data arrive while it is open).
     void whileMessageOpen(std::function<void(QMessageBox *)> fn) { m_whileOpen = std::move(fn); }
 
     QList<FileDialogSeen> fileDialogs;
     QList<MessageSeen> messages;
+    QStringList progressLabels; // label texts of the progress dialogs seen
 
     // Lets the event loop run until count message boxes have been seen.
     bool waitForMessages(int count = 1);
@@ -52,6 +59,8 @@ private:
 
     QTimer m_timer;
     QStringList m_answers; // a null string cancels
+    QStringList m_buttons;
+    bool m_cancelProgress = false;
     std::function<void(QMessageBox *)> m_whileOpen;
 };
 

@@ -21,7 +21,7 @@ QStringList WindowDriver::enabledControls() const
 {
     QStringList names;
     for (const char *name : { "action_connect_device", "action_read_device", "action_delete_device",
-                              "action_word", "action_excel", "action_save", "action_open" })
+                              "action_word", "action_excel", "action_pdf", "action_save", "action_open" })
         if (action(name)->isEnabled())
             names << QString::fromLatin1(name).mid(7);
     for (const char *name : { "SRadioButton", "NRadioButton", "LRadioButton", "DRadioButton" })

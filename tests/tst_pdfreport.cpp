@@ -1,0 +1,198 @@
+// PDF reports exported through the real main window and read back with
+// poppler-utils: pages, every value of each page, the embedded Chinese font,
+// the diagram's arrows, and an existing file kept when an export stops.
+
+#include "windowdriver.h"
+
+#include <QAction>
+#include <QImage>
+#include <QProcess>
+#include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+// 220 V x 1.5 A at 30 degrees: 330.00 VA, 285.80 W, 164.97 var (cos and sin
+// of 30 x 0.01745); B 219.8 x 1.48 at 28, C 220.5 x 1.52 at 32. Voltages 120
+// and 240 degrees after UA, currents 118, 121.5 and 240.5.
+const QByteArray fourWire = "50 1.5 1.48 1.52 0.03 220 219.8 220.5 3 2.8 3.2 24 12 12 24.05 12.15 11.8 2 0";
+const QString question = "导出PDF|导出当前显示的组，还是列表中的全部组？";
+const QStringList fourWireTexts = {
+    "测试报告", "第1组", "UN", "220.00V", "219.80V", "220.50V", "1.5000A", "1.4800A", "1.5200A", "0.0300A",
+    "30.0°", "28.0°", "32.0°", "285.80W", "287.24W", "284.25W", "164.97Var", "152.69Var",
+    "177.58Var", "330.00VA", "325.30VA", "335.16VA", "50.00Hz", "UA~UB:120.0°", "UB~UC:120.0°",
+    "UC~UA:240.0°", "IA~IB:118.0°", "IB~IC:121.5°", "IC~IA:240.5°", "（4）相量图" };
+// UAB 100.2 V x IAB 1.2 A at 25 degrees, UCB 100.1 V x ICB 1.21 A at 26.
+const QByteArray threeWire = "49.98 1.2 0 1.21 0 100.2 0 100.1 2.5 0 2.6 6 0 0 6.1 0 0 1 0";
+const QStringList threeWireTexts = {
+    "测试报告", "第2组", "Pab", "100.20V", "100.10V", "1.2000A", "1.2100A", "25.0°", "26.0°", "108.98W",
+    "108.87W", "50.81Var", "53.09Var", "120.24VA", "121.12VA", "49.98Hz", "UAB~UCB:0.0°",
+    "UCB~UAB:60.0°", "IAB~ICB:0.0°", "ICB~IAB:61.0°", "AB>CB", "(4)相量图" };
+
+QString run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished(60000) ? QString::fromUtf8(process.readAllStandardOutput())
+                                           : QString();
+}
+
+// A strongly coloured pixel of about this hue near p.
+bool hueNear(const QImage &image, QPointF p, int hue)
+{
+    for (int dx = -3; dx <= 3; ++dx)
+        for (int dy = -3; dy <= 3; ++dy) {
+            const QColor c = image.pixelColor(p.toPoint() + QPoint(dx, dy));
+            const int d = qAbs(c.hsvHue() - hue);
+            if (c.hsvSaturation() > 120 && qMin(d, 360 - d) < 20)
+                return true;
+        }
+    return false;
+}
+
+} // namespace
+
+class PdfReportTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { m_dir = std::make_unique<QTemporaryDir>(); QDir::setCurrent(m_dir->path()); }
+    void pagesAndValues_data();
+    void pagesAndValues();
+    void arrowsFollowOrientation_data();
+    void arrowsFollowOrientation();
+    void existingFileKept_data();
+    void existingFileKept();
+
+private:
+    // Opens a data file of the groups, clicks a row and radio buttons ("N"
+    // for NRadioButton, ...) and presses 导出PDF.
+    void exportPdf(WindowDriver &driver, const QList<QByteArray> &groups, int row,
+                   const QString &button, const QString &name, const QByteArray &radios = {})
+    {
+        writeFile(path("g.dat"), "3000\r\n" + groups.join("\r\n") + "\r\n");
+        driver.open(path("g.dat"));
+        driver.clickEntry(row);
+        for (char radio : radios)
+            driver.clickRadio((radio + QByteArray("RadioButton")).constData());
+        if (!button.isEmpty())
+            driver.dialogs().pressButton(button);
+        driver.dialogs().chooseFile(path(name));
+        driver.action("action_pdf")->trigger();
+    }
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void PdfReportTest::pagesAndValues_data()
+{
+    QTest::addColumn<QList<QByteArray>>("groups");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QList<int>>("pages"); // group numbers
+    QTest::newRow("one group") << QList<QByteArray>{ fourWire } << 0 << "" << QList<int>{ 1 };
+    QTest::newRow("current") << QList<QByteArray>{ fourWire, threeWire } << 1 << "当前组" << QList<int>{ 2 };
+    QTest::newRow("all") << QList<QByteArray>{ fourWire, threeWire } << 0 << "全部组" << QList<int>{ 1, 2 };
+}
+
+void PdfReportTest::pagesAndValues()
+{
+    QFETCH(QList<QByteArray>, groups);
+    QFETCH(int, row);
+    QFETCH(QString, button);
+    QFETCH(QList<int>, pages);
+    WindowDriver driver;
+    exportPdf(driver, groups, row, button, QStringLiteral("report"));
+    const QString file = path("report.pdf");
+    QCOMPARE(driver.dialogs().fileDialogs.last().caption, QStringLiteral("保存文件"));
+    QCOMPARE(driver.dialogs().fileDialogs.last().nameFilters, QStringList{ "PDF文件 (*.pdf)" });
+    const QString done = QStringLiteral("测试报告|文档%1导出成功！").arg(file);
+    QCOMPARE(driver.dialogs().takeMessages(), button.isEmpty() ? QStringList(done) : QStringList({ question, done }));
+
+    QVERIFY(run("pdfinfo", { file }).contains(QRegularExpression(QStringLiteral("Pages: +%1\n").arg(pages.size()))));
+    for (int page = 1; page <= pages.size(); ++page) {
+        const QString text = run("pdftotext", { "-layout", "-f", QString::number(page), "-l", QString::number(page), file, "-" });
+        for (const QString &expected : pages.at(page - 1) == 1 ? fourWireTexts : threeWireTexts)
+            QVERIFY2(text.contains(expected), qPrintable(expected + " missing on page " + QString::number(page)));
+    }
+    const QStringList fonts = run("pdffonts", { file }).split('\n', Qt::SkipEmptyParts).mid(2);
+    for (const QString &font : fonts)
+        QVERIFY2(font.contains(QRegularExpression(" yes +(yes|no) +(yes|no) +\\d+ +\\d+$")), qPrintable(font));
+    QVERIFY(fonts.filter(QRegularExpression("WenQuanYi|SimSun|CJK")).size() > 0);
+}
+
+void PdfReportTest::arrowsFollowOrientation_data()
+{
+    // Where UA (yellow), UB (green, 120 degrees on) and UC (red, 240) point,
+    // in degrees clockwise from twelve o'clock on the page.
+    QTest::addColumn<QByteArray>("radios");
+    QTest::addColumn<QList<int>>("directions");
+    QTest::newRow("clockwise, twelve") << QByteArray("SL") << QList<int>{ 0, 120, 240 };
+    QTest::newRow("counter-clockwise, twelve") << QByteArray("NL") << QList<int>{ 0, 240, 120 };
+    QTest::newRow("clockwise, three") << QByteArray("SD") << QList<int>{ 90, 210, 330 };
+    QTest::newRow("counter-clockwise, three") << QByteArray("ND") << QList<int>{ 90, 330, 210 };
+}
+
+void PdfReportTest::arrowsFollowOrientation()
+{
+    QFETCH(QByteArray, radios);
+    QFETCH(QList<int>, directions);
+    WindowDriver driver;
+    exportPdf(driver, { fourWire }, 0, QString(), "d.pdf", radios);
+    run("pdftoppm", { "-r", "150", "-png", "-singlefile", path("d.pdf"), path("d") });
+    const QImage page = QImage(path("d.png")).convertToFormat(QImage::Format_RGB32);
+    QRect panel; // left edge of the diagram's grey square, whose rows are mostly of its colour
+    for (int y = 0; y < page.height(); ++y) {
+        const QRgb *row = reinterpret_cast<const QRgb *>(page.constScanLine(y)), *end = row + page.width();
+        if (std::count(row, end, qRgb(70, 70, 70)) > 200)
+            panel |= QRect(int(std::find(row, end, qRgb(70, 70, 70)) - row), y, 1, 1);
+    }
+    QVERIFY(panel.height() > 300);
+    const QPointF centre(panel.left() + panel.height() / 2.0, panel.top() + panel.height() / 2.0);
+    const int hues[] = { 60, 120, 0 }; // yellow, green, red
+    for (int i = 0; i < 3; ++i) {
+        const double a = qDegreesToRadians(double(directions.at(i))), r = panel.height() / 4.0;
+        QVERIFY2(hueNear(page, centre + QPointF(r * std::sin(a), -r * std::cos(a)), hues[i]),
+                 qPrintable(QString::number(i)));
+    }
+}
+
+void PdfReportTest::existingFileKept_data()
+{
+    QTest::addColumn<int>("groups");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("box"); // the last box
+    QTest::newRow("choice cancelled") << 2 << "取消" << question;
+    QTest::newRow("progress cancelled") << 3000 << "全部组" << question;
+    QTest::newRow("disk full") << 1 << "" << "测试报告|文档%1导出失败！";
+}
+
+void PdfReportTest::existingFileKept()
+{
+    QFETCH(int, groups);
+    QFETCH(QString, button);
+    QFETCH(QString, box);
+    writeFile(path("old.pdf"), "an earlier report");
+    WindowDriver driver;
+    driver.dialogs().cancelProgress();
+    rlimit unlimited{};
+    getrlimit(RLIMIT_FSIZE, &unlimited);
+    const rlimit small{ 4096, unlimited.rlim_max };
+    std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead
+    if (box.contains("失败"))
+        setrlimit(RLIMIT_FSIZE, &small);
+    exportPdf(driver, QList<QByteArray>(groups, fourWire), 0, button, "old.pdf");
+    setrlimit(RLIMIT_FSIZE, &unlimited);
+    QCOMPARE(driver.dialogs().takeMessages().last(), box.replace("%1", path("old.pdf")));
+    QCOMPARE(readFile(path("old.pdf")), QByteArray("an earlier report"));
+    QStringList files = QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden);
+    files.removeAll("buffer.png"); // the diagram of the click
+    QCOMPARE(files, QStringList({ "g.dat", "old.pdf" }));
+    if (groups > 100)
+        QVERIFY(driver.dialogs().progressLabels.value(0).contains(QRegularExpression("^正在导出第\\d+组…$")));
+}
+
+QTEST_MAIN(PdfReportTest)
+#include "tst_pdfreport.moc"
