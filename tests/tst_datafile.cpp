@@ -2,6 +2,7 @@
 // a failed save, a full disk included, never damages the file already there.
 
 #include "device/datafile.h"
+#include "windowdriver.h"
 
 #include <QtTest>
 #include <unistd.h>
@@ -59,17 +60,14 @@ void DataFileTest::bytes()
 
     QTemporaryDir dir;
     const QString path = dir.filePath("groups.dat");
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-    file.close();
+    writeFile(path, bytes);
     QStringList read{ "left over" };
     QCOMPARE(DataFile::load(path, &read), accepted);
     QCOMPARE(read, groups);
     if (!accepted)
         return;
     QVERIFY(DataFile::save(path, read));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray saved = file.readAll();
+    const QByteArray saved = readFile(path);
     QCOMPARE(saved == bytes, writtenSo);
     QVERIFY(DataFile::decode(saved, &read));
     QCOMPARE(read, groups);

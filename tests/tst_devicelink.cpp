@@ -1,7 +1,9 @@
 // The real main window on a real serial port: a pseudo-terminal with the
-// instrument stand-in, or a bare one written by the test, on the other side.
-// Finding the adapter, connect, read, delete, disconnect, pulled cables,
-// garbage on the line and replies that arrive under a message box.
+// instrument stand-in on the other side, named in DATAMANAGER_PORT. Finding
+// the adapter, connect, read, delete, disconnect, pulled cables, replies that
+// arrive under a message box, the copy of every reading, and why connecting
+// failed. File permissions bind no root, so started as root the program runs
+// itself again as nobody.
 
 #include "device/serialports.h"
 #include "instrumentprocess.h"
@@ -9,7 +11,7 @@
 
 #include <QSerialPort>
 #include <QtTest>
-#include <fcntl.h>
+#include <cstdlib>
 #include <unistd.h>
 
 using Ports = QList<SerialPortRecord>;
@@ -17,7 +19,6 @@ using Ports = QList<SerialPortRecord>;
 namespace {
 
 const QString ch340 = QStringLiteral("USB-SERIAL CH340 (COM3)");
-const QByteArray group = "50.00 1.5 1.48 1.52 0.03 220 219.8 220.5 3 2.8 3.2 24 12 12 24.1 12 11.9 2 0";
 
 } // namespace
 
@@ -26,7 +27,13 @@ class DeviceLinkTest : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { QVERIFY(m_dir.isValid() && QDir::setCurrent(m_dir.path())); }
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(QDir::setCurrent(m_dir->path()));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir->filePath("data")));
+        qunsetenv("DATAMANAGER_PORT");
+    }
     void cleanup() { m_instrument.reset(); }
     void findAdapter_data();
     void findAdapter();
@@ -36,33 +43,45 @@ private slots:
     void linkEndsInTheMiddleOfALine();
     void repliesUnderABox_data();
     void repliesUnderABox();
-    void garbageOnTheLine_data();
-    void garbageOnTheLine();
+    void failureExplained_data();
+    void failureExplained();
 
 private:
-    bool startInstrument(const QStringList &arguments = {});
+    bool startInstrument(const QStringList &arguments = {})
+    {
+        m_instrument = std::make_unique<InstrumentProcess>();
+        return m_instrument->start(arguments);
+    }
     void connectWindow(WindowDriver &driver, const QString &port,
                        const QStringList &messages = { "通信成功|已连接上设备！" });
+    // The groups of the copies of readings, one list per copy, oldest first.
+    QList<QStringList> copies(WindowDriver &driver);
     std::unique_ptr<InstrumentProcess> m_instrument;
-    QTemporaryDir m_dir;
+    std::unique_ptr<QTemporaryDir> m_dir;
 };
-
-bool DeviceLinkTest::startInstrument(const QStringList &arguments)
-{
-    m_instrument = std::make_unique<InstrumentProcess>();
-    return m_instrument->start(arguments);
-}
 
 void DeviceLinkTest::connectWindow(WindowDriver &driver, const QString &port, const QStringList &messages)
 {
-    driver.window().setPortEnumerator([port] {
-        return Ports{ { "ttyS0", "Serial port", false, 0, 0 }, { port, ch340, false, 0, 0 } };
-    });
+    driver.window().setPortEnumerator([] { return Ports{ { "nonexistent", ch340, false, 0, 0 } }; });
+    qputenv("DATAMANAGER_PORT", QFile::encodeName(port)); // instead of the search
     driver.action("action_connect_device")->trigger();
     QVERIFY(driver.window().isConnected());
     QCOMPARE(driver.action("action_connect_device")->text(), QStringLiteral("断开连接"));
     QVERIFY(driver.dialogs().waitForMessages(messages.size()));
     QCOMPARE(driver.dialogs().takeMessages(), messages);
+}
+
+QList<QStringList> DeviceLinkTest::copies(WindowDriver &driver)
+{
+    QList<QStringList> groups;
+    const QDir folder(m_dir->filePath("data/tst_devicelink/readings"));
+    for (const QString &name : folder.entryList(QDir::Files, QDir::Name)) {
+        if (!QRegularExpression("^\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d(_\\d)?\\.dat$").match(name).hasMatch())
+            return { { "misnamed " + name } };
+        driver.open(folder.filePath(name)); // "打开文件" opens it
+        groups << driver.window().loadedGroups();
+    }
+    return groups;
 }
 
 void DeviceLinkTest::findAdapter_data()
@@ -111,16 +130,22 @@ void DeviceLinkTest::findAdapter()
 void DeviceLinkTest::connectReadDeleteDisconnect_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("whole") << QStringList{ "--whole" };
-    QTest::newRow("byte by byte") << QStringList{ "--bytes" };
-    QTest::newRow("64-byte packets, LF CR") << QStringList{ "--packets", "64", "--lf-cr" };
-    QTest::newRow("random pieces with colons") << QStringList{ "--random", "7", "--colon" };
-    QTest::newRow("random pieces, LF CR, slow") << QStringList{ "--random", "11", "--lf-cr", "--delay", "2" };
+    QTest::addColumn<bool>("copied"); // the data folder can be written
+    QTest::newRow("whole") << QStringList{ "--whole" } << true;
+    QTest::newRow("byte by byte") << QStringList{ "--bytes" } << true;
+    QTest::newRow("64-byte packets, LF CR") << QStringList{ "--packets", "64", "--lf-cr" } << true;
+    QTest::newRow("random pieces with colons, no data folder") << QStringList{ "--random", "7", "--colon" } << false;
+    QTest::newRow("random pieces, LF CR, slow") << QStringList{ "--random", "11", "--lf-cr", "--delay", "2" } << true;
 }
 
 void DeviceLinkTest::connectReadDeleteDisconnect()
 {
     QFETCH(QStringList, arguments);
+    QFETCH(bool, copied);
+    if (!copied) { // no folder can be made under a file: the reads go on
+        writeFile(m_dir->filePath("data"), "a file");
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot be made"));
+    }
     QVERIFY(startInstrument(arguments));
     const QStringList groups = InstrumentProcess::Groups;
     WindowDriver driver;
@@ -159,6 +184,9 @@ void DeviceLinkTest::connectReadDeleteDisconnect()
     connectWindow(driver, m_instrument->portPath());
     QCOMPARE(m_instrument->receivedCommands(6),
              QList<QByteArray>({ ":Connect\r\n", ":Read\r\n", ":Read\r\n", ":Del\r\n", ":Read\r\n", ":Connect\r\n" }));
+    // A copy of each read that brought groups.
+    const QList<QStringList> copiesExpected = copied ? QList<QStringList>{ groups, groups } : QList<QStringList>();
+    QCOMPARE(copies(driver), copiesExpected);
 }
 
 void DeviceLinkTest::linkEndsInTheMiddleOfALine_data()
@@ -187,6 +215,7 @@ void DeviceLinkTest::linkEndsInTheMiddleOfALine()
         QVERIFY(driver.dialogs().messages.isEmpty());
         driver.clickEntry(1);
         QVERIFY(driver.action("action_save")->isEnabled());
+        QCOMPARE(copies(driver), QList<QStringList>({ InstrumentProcess::Groups.mid(0, 2) }));
     } else {
         QTRY_VERIFY(driver.window().pendingReplyText().size() >= 4);
         driver.action("action_connect_device")->trigger();
@@ -243,43 +272,65 @@ void DeviceLinkTest::repliesUnderABox()
     }
 }
 
-void DeviceLinkTest::garbageOnTheLine_data()
+void DeviceLinkTest::failureExplained_data()
 {
-    QTest::addColumn<QByteArray>("garbage");
-    QByteArray random(256 * 1024, Qt::Uninitialized);
-    QRandomGenerator generator(3);
-    for (char &c : random)
-        c = char(generator.bounded(256));
-    QTest::newRow("random bytes") << random;
-    QTest::newRow("zero bytes between lines") << QByteArray("OK\0garbage\r\n", 12) + group + QByteArray("\0tail\r\n", 7);
-    QTest::newRow("endless text without line ends") << QByteArray(1024 * 1024, 'x');
-    QTest::newRow("carriage returns only") << QByteArray(200 * 1024, '\r');
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QStringList>("usbIds");   // of the fake sysfs device
+    QTest::addColumn<QStringList>("mentions"); // in the second paragraph; none: no box
+    QTest::newRow("no permission") << "forbidden" << QStringList() << QStringList{ "<port>", "dialout" };
+    QTest::newRow("in use") << "held" << QStringList() << QStringList{ "<port>", "其他程序占用" };
+    QTest::newRow("CH340 without port") << "sysfs" << QStringList{ "1a86", "7523" } << QStringList{ "brltty", "README" };
+    QTest::newRow("CH341 without port") << "sysfs" << QStringList{ "1A86", "5523" } << QStringList{ "brltty" };
+    QTest::newRow("other USB device") << "sysfs" << QStringList{ "046d", "c52b" } << QStringList();
 }
 
-// A bare pseudo-terminal: whatever came before, a proper reply comes through.
-void DeviceLinkTest::garbageOnTheLine()
+// Why connecting failed: the box's second paragraph.
+void DeviceLinkTest::failureExplained()
 {
-    QFETCH(QByteArray, garbage);
-    const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    QVERIFY(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
-    fcntl(master, F_SETFL, O_NONBLOCK); // a full line waits for the window, not the test
-    struct Close { int fd; ~Close() { ::close(fd); } } closeLater{ master };
-    WindowDriver driver;
-    driver.window().setPortEnumerator([&] { return Ports{ { ptsname(master), ch340, false, 0, 0 } }; });
-    driver.action("action_connect_device")->trigger();
-    QVERIFY(driver.window().isConnected());
-    for (const QByteArray &bytes : { garbage, "\r\n" + group + "\r\nend\r\n" }) {
-        for (qsizetype at = 0; at < bytes.size(); QCoreApplication::processEvents())
-            at += qMax<ssize_t>(0, ::write(master, bytes.constData() + at, size_t(qMin<qsizetype>(1000, bytes.size() - at))));
-        QTest::qWait(50);
+    QFETCH(QString, setup);
+    QFETCH(QStringList, usbIds);
+    QFETCH(QStringList, mentions);
+    InstrumentProcess instrument;
+    QVERIFY(instrument.start());
+    const QString port = instrument.portPath();
+    QSerialPort holder(port);
+    if (setup == "forbidden") {
+        QVERIFY(QFile::setPermissions(port, {}));
+        if (QFile(port).open(QIODevice::ReadWrite))
+            QSKIP("this user opens files without permission (root with CAP_DAC_OVERRIDE, no setpriv)");
     }
-    QTRY_VERIFY(driver.action("action_save")->isEnabled());
-    QCOMPARE(driver.window().loadedGroups().last(), QString::fromLatin1(group));
-    QCOMPARE(driver.window().loadedGroups().size(), driver.list()->count());
-    QVERIFY(driver.window().pendingReplyText().size() <= 64 * 1024);
-    driver.clickEntry(driver.list()->count() - 1);
-    QCOMPARE(driver.cell(1, 1), QStringLiteral("220.00"));
+    QVERIFY(setup != "held" || holder.open(QIODevice::ReadWrite));
+    WindowDriver driver;
+    driver.window().setPortEnumerator([] { return QList<SerialPortRecord>{ { "ttyS0", "Serial port", false, 0, 0 } }; });
+    if (setup == "sysfs") {
+        writeFile(m_dir->filePath("sys/bus/usb/devices/1-1/idVendor"), usbIds[0].toLatin1() + '\n');
+        writeFile(m_dir->filePath("sys/bus/usb/devices/1-1/idProduct"), usbIds[1].toLatin1() + '\n');
+        driver.window().setSysfsRoot(m_dir->filePath("sys"));
+    } else {
+        qputenv("DATAMANAGER_PORT", QFile::encodeName(port));
+    }
+    QString informative;
+    driver.dialogs().whileMessageOpen([&](QMessageBox *box) { informative = box->informativeText(); });
+    driver.action("action_connect_device")->trigger();
+    QVERIFY(!driver.window().isConnected());
+    QCOMPARE(driver.dialogs().takeMessages(),
+             mentions.isEmpty() ? QStringList() : QStringList{ "通信失败|连接设备失败，检查驱动是否安装！" });
+    for (const QString &mention : mentions)
+        QVERIFY2(informative.contains(QString(mention).replace("<port>", port)), qPrintable(informative));
 }
 
-QTEST_MAIN(DeviceLinkTest)
+int main(int argc, char *argv[])
+{
+    if (geteuid() == 0 && std::system("setpriv --reuid=nobody --regid=nogroup --clear-groups true 2>/dev/null") == 0) {
+        const QByteArray self = QFile::symLinkTarget("/proc/self/exe").toLocal8Bit();
+        std::vector<const char *> args{ "setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                                        "--inh-caps=-all", self.constData() };
+        args.insert(args.end(), argv + 1, argv + argc + 1); // with the closing null
+        execvp("setpriv", const_cast<char **>(args.data()));
+    }
+    QApplication app(argc, argv);
+    DeviceLinkTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_devicelink.moc"

@@ -13,10 +13,7 @@
 class InstrumentProcess
 {
 public:
-    InstrumentProcess() = default;
     ~InstrumentProcess() { stop(); }
-    InstrumentProcess(const InstrumentProcess &) = delete;
-    InstrumentProcess &operator=(const InstrumentProcess &) = delete;
 
     // The stand-in's own four groups, as it sends them.
     static inline const QStringList Groups{

@@ -2,7 +2,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QProgressDialog>
@@ -25,10 +24,7 @@ QStringList ModalDialogs::takeMessages()
 
 bool ModalDialogs::waitForMessages(int count)
 {
-    QDeadlineTimer deadline(5000);
-    while (messages.size() < count && !deadline.hasExpired())
-        QTest::qWait(5);
-    return messages.size() >= count;
+    return QTest::qWaitFor([&] { return messages.size() >= count; }, 5000);
 }
 
 void ModalDialogs::poll()
@@ -42,7 +38,7 @@ void ModalDialogs::poll()
         fileDialogs.append({ dialog->windowTitle(), dialog->directory().path(), dialog->nameFilters(),
                              dialog->acceptMode() == QFileDialog::AcceptSave });
         const QString answer = m_answers.isEmpty() ? QString() : m_answers.takeFirst();
-        if (answer.isNull()) {
+        if (answer.isEmpty()) {
             dialog->reject();
             return;
         }

@@ -18,25 +18,14 @@ class ModalDialogs : public QObject
     Q_OBJECT
 
 public:
-    struct FileDialogSeen
-    {
-        QString caption;
-        QString directory;
-        QStringList nameFilters;
-        bool saving = false;
-    };
-    struct MessageSeen
-    {
-        QString title;
-        QString text;
-        QMessageBox::StandardButtons buttons;
-    };
+    struct FileDialogSeen { QString caption, directory; QStringList nameFilters; bool saving = false; };
+    struct MessageSeen { QString title, text; QMessageBox::StandardButtons buttons; };
 
     ModalDialogs();
 
-    // The next file dialog returns this absolute path, existing or not.
+    // The next file dialog returns this absolute path, existing or not; an
+    // empty path cancels it.
     void chooseFile(const QString &path) { m_answers.append(path); }
-    void cancelFileDialog() { m_answers.append(QString()); }
     // The next message box is answered with the button of this text.
     void pressButton(const QString &text) { m_buttons.append(text); }
     // Progress dialogs seen from now on are cancelled.
@@ -58,7 +47,7 @@ private:
     void poll();
 
     QTimer m_timer;
-    QStringList m_answers; // a null string cancels
+    QStringList m_answers;
     QStringList m_buttons;
     bool m_cancelProgress = false;
     std::function<void(QMessageBox *)> m_whileOpen;

@@ -53,6 +53,26 @@ void WindowDriver::clickRadio(const char *name)
     QTest::mouseClick(radio(name), Qt::LeftButton, {}, QPoint(8, radio(name)->height() / 2));
 }
 
+Colour colourOf(QRgb pixel)
+{
+    const int r = qRed(pixel), g = qGreen(pixel), b = qBlue(pixel);
+    if (b >= 60 || qMax(r, g) <= 140)
+        return Other;
+    return g - r > 90 ? Green : r - g > 90 ? Red : qAbs(r - g) < 60 ? Yellow : Other;
+}
+
+bool colourNear(const QImage &image, QPointF p, Colour colour, int reach)
+{
+    for (int dy = -reach; dy <= reach; ++dy)
+        for (int dx = -reach; dx <= reach; ++dx) {
+            const QPoint at(qRound(p.x()) + dx, qRound(p.y()) + dy);
+            const Colour found = image.valid(at) ? colourOf(image.pixel(at)) : Other;
+            if (colour == Other ? found != Other : found == colour)
+                return true;
+        }
+    return false;
+}
+
 void writeFile(const QString &path, const QByteArray &bytes)
 {
     QDir().mkpath(QFileInfo(path).path());

@@ -41,6 +41,13 @@ private:
     std::unique_ptr<MainWindow> m_window;
 };
 
+// The colour of a diagram pixel. Antialiased 1-pixel lines blend with the
+// background, so half coverage counts.
+enum Colour { Yellow, Green, Red, Other };
+Colour colourOf(QRgb pixel);
+// Whether a pixel of the colour (Other: any arrow colour) lies within reach of p.
+bool colourNear(const QImage &image, QPointF p, Colour colour, int reach = 1);
+
 // Writes bytes to a file, creating folders as needed.
 void writeFile(const QString &path, const QByteArray &bytes);
 QByteArray readFile(const QString &path);
