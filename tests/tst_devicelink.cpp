@@ -221,7 +221,6 @@ void DeviceLinkTest::linkEndsInTheMiddleOfALine()
         driver.action("action_connect_device")->trigger();
     }
     QVERIFY(!driver.window().isConnected());
-    QCOMPARE(driver.action("action_connect_device")->text(), QStringLiteral("连接设备"));
     QVERIFY(startInstrument());
     connectWindow(driver, m_instrument->portPath());
     QCOMPARE(driver.list()->count(), 0); // no bogus group made of the old half line

@@ -8,6 +8,7 @@
 // Run it on demand; nothing here is a pass/fail test. Linux only (it reads
 // /proc). Without a display it uses the offscreen platform.
 
+#include "benchmarkdata.h"
 #include "mainwindow.h"
 #include "device/datafile.h"
 
@@ -24,36 +25,11 @@
 
 namespace {
 
-long statusKiB(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(int(qstrlen(field))).trimmed().split(' ').first().toLong();
-    return -1;
-}
-
-QString group(int i)
-{
-    // Four-wire and three-wire groups with varied values.
-    const bool threeWire = i % 3 == 0;
-    return QStringLiteral("%1 %2 %3 1.5200 0.0300 %4 %5 220.50 %6 2.8 3.2 24.0 12.0 12.0 24.1 12.0 11.9 %7 0")
-        .arg(49.9 + (i % 20) / 100.0, 0, 'f', 2)
-        .arg(1 + (i % 97) / 100.0, 0, 'f', 4)
-        .arg(threeWire ? 0.0 : 1.48, 0, 'f', 4)
-        .arg(220 + (i % 13) / 10.0, 0, 'f', 2)
-        .arg(threeWire ? 0.0 : 219.8, 0, 'f', 2)
-        .arg((i % 90) / 10.0, 0, 'f', 1)
-        .arg(threeWire ? 1 : 2);
-}
-
 QString writeGroups(const QTemporaryDir &dir, int count)
 {
     QStringList groups;
     for (int i = 0; i < count; ++i)
-        groups << group(i);
+        groups << benchmarkGroup(i);
     const QString path = dir.filePath(QStringLiteral("groups%1.dat").arg(count));
     if (!DataFile::save(path, groups))
         qFatal("cannot write %s", qPrintable(path));
@@ -78,7 +54,7 @@ int allGroupsProbe(int argc, char *argv[], const QString &dataFile, const QStrin
     if (!window.openDataFile(dataFile))
         return 1;
     QCoreApplication::processEvents();
-    const long before = statusKiB("VmRSS:");
+    const long before = procStatusKiB("VmRSS:");
     QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
     if (clearRefs.open(QIODevice::WriteOnly))
         clearRefs.write("5"); // the peak so far is forgotten
@@ -86,7 +62,7 @@ int allGroupsProbe(int argc, char *argv[], const QString &dataFile, const QStrin
     timer.start();
     if (window.writePdfReport(pdfFile, allRows(window)) != MainWindow::PdfOutcome::Written)
         return 1;
-    std::printf("%.0f %ld %ld\n", timer.nsecsElapsed() / 1e6, before, statusKiB("VmHWM:"));
+    std::printf("%.0f %ld %ld\n", timer.nsecsElapsed() / 1e6, before, procStatusKiB("VmHWM:"));
     return 0;
 }
 

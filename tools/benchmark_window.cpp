@@ -7,6 +7,7 @@
 // Run it on demand; nothing here is a pass/fail test. Without a display it
 // uses the offscreen platform.
 
+#include "benchmarkdata.h"
 #include "mainwindow.h"
 #include "device/datafile.h"
 #include "device/wholefile.h"
@@ -45,39 +46,12 @@ double median(std::vector<double> values)
     return values.empty() ? 0 : values[values.size() / 2];
 }
 
-long peakMemoryKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
-
-QString group(int i)
-{
-    // A four-wire or three-wire group with varied values, as the instrument stores them.
-    const bool threeWire = i % 3 == 0;
-    return QStringLiteral("%1 %2 %3 %4 0.0300 %5 %6 %7 %8 2.8 3.2 24.0 12.0 12.0 24.1 12.0 11.9 %9 0")
-        .arg(49.9 + (i % 20) / 100.0, 0, 'f', 2)
-        .arg(1 + (i % 97) / 100.0, 0, 'f', 4)
-        .arg(threeWire ? 0.0 : 1.48, 0, 'f', 4)
-        .arg(1.52, 0, 'f', 4)
-        .arg(220 + (i % 13) / 10.0, 0, 'f', 2)
-        .arg(threeWire ? 0.0 : 219.8, 0, 'f', 2)
-        .arg(220.5, 0, 'f', 2)
-        .arg((i % 90) / 10.0, 0, 'f', 1)
-        .arg(threeWire ? 1 : 2);
-}
-
 void writeLargeFile(const QString &path)
 {
     QStringList groups;
     groups.reserve(LargeGroupCount);
     for (int i = 0; i < LargeGroupCount; ++i)
-        groups << group(i);
+        groups << benchmarkGroup(i);
     if (!DataFile::save(path, groups))
         qFatal("cannot write %s", qPrintable(path));
 }
@@ -108,7 +82,7 @@ int memoryProbe(int argc, char *argv[], const QString &path)
     if (!window.openDataFile(path))
         return 1;
     QCoreApplication::processEvents();
-    std::printf("%ld %lld\n", peakMemoryKiB(), static_cast<long long>(window.loadedGroups().size()));
+    std::printf("%ld %lld\n", procStatusKiB("VmHWM:"), static_cast<long long>(window.loadedGroups().size()));
     return 0;
 }
 
