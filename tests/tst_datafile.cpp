@@ -106,8 +106,7 @@ void DataFileTest::saveOverAnOldFile()
     const QStringList before = QDir(QFileInfo(old).path()).entryList(QDir::AllEntries | QDir::Hidden);
 
     QString error;
-    QVERIFY(!DataFile::save(dir.filePath(target), groups, &error));
-    QVERIFY(!error.isEmpty());
+    QVERIFY(!DataFile::save(dir.filePath(target), groups, &error) && !error.isEmpty());
     QStringList read;
     QVERIFY(DataFile::load(old, &read));
     QCOMPARE(read, QStringList{ "old" });
