@@ -16,6 +16,9 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
@@ -403,6 +406,10 @@ int main(int argc, char **argv)
     sigemptyset(&action.sa_mask);
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
+#ifdef __linux__
+    // A test that crashes must not leave its instrument running.
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+#endif
     signal(SIGPIPE, SIG_IGN);
 
     return Instrument(std::move(options)).run();
