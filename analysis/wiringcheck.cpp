@@ -1,0 +1,229 @@
+#include "wiringcheck.h"
+
+#include "view/groupvalues.h"
+#include "view/numbertext.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <cmath>
+#include <initializer_list>
+
+namespace WiringCheck {
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("WiringCheck", text);
+}
+
+// A voltage below this share of the highest one is lost, as long as the
+// highest is above the floor (below it nothing is connected at all).
+constexpr double LostVoltageShare = 0.10;
+constexpr double VoltageFloor = 10.0;
+constexpr double LostCurrentShare = 0.02;
+constexpr double CurrentFloor = 0.05;
+
+// Into [0, 360).
+double reduced(double degrees)
+{
+    double r = std::fmod(degrees, 360.0);
+    if (r < 0)
+        r += 360.0;
+    return r >= 360.0 ? 0.0 : r; // -1e-20 + 360 rounds to 360
+}
+
+// How far apart two directions are, 0 to 180 degrees.
+double apart(double a, double b)
+{
+    const double d = std::fabs(reduced(a) - reduced(b));
+    return std::min(d, 360.0 - d);
+}
+
+QString angle(double degrees)
+{
+    return NumberText::fixed(reduced(degrees), NumberText::AngleDecimals) + QChar(0x00B0);
+}
+
+enum class Sequence { Positive, Negative, Unknown };
+
+struct Bearing
+{
+    double angle;
+    double positiveIdeal; // the ideal of the negative sequence is 360 minus this
+};
+
+Sequence sequenceOf(std::initializer_list<Bearing> bearings)
+{
+    bool positive = true;
+    bool negative = true;
+    for (const Bearing &b : bearings) {
+        positive = positive && apart(b.angle, b.positiveIdeal) <= SequenceTolerance;
+        negative = negative && apart(b.angle, 360.0 - b.positiveIdeal) <= SequenceTolerance;
+    }
+    return positive ? Sequence::Positive : negative ? Sequence::Negative : Sequence::Unknown;
+}
+
+// One measured phase: A, B and C on four-wire; on three-wire the elements
+// (Uab, Ia), named A, and (Ucb, Ic), named C.
+struct Phase
+{
+    QString letter;
+    QString voltageName;
+    QString currentName;
+    double voltage;
+    double current;
+    double powerAngle;
+    bool hasVoltage = false;
+    bool hasCurrent = false;
+};
+
+// Marks which phases have their quantity; adds a finding for each lost one.
+// Returns whether every phase has it.
+bool judgePresence(QList<Phase> &phases, bool current, QList<Finding> &findings)
+{
+    const double share = current ? LostCurrentShare : LostVoltageShare;
+    const double floor = current ? CurrentFloor : VoltageFloor;
+    double highest = 0;
+    for (const Phase &p : std::as_const(phases))
+        highest = std::max(highest, current ? p.current : p.voltage);
+    if (!(highest > floor))
+        return false;
+    const int decimals = current ? NumberText::CurrentDecimals : NumberText::VoltageDecimals;
+    const QString unit = current ? QStringLiteral("A") : QStringLiteral("V");
+    bool all = true;
+    for (Phase &p : phases) {
+        const double value = current ? p.current : p.voltage;
+        const bool present = !(value < share * highest);
+        (current ? p.hasCurrent : p.hasVoltage) = present;
+        if (present)
+            continue;
+        all = false;
+        findings << Finding{ Severity::Fault,
+                             (current ? tr("%1相失流") : tr("%1相失压")).arg(p.letter),
+                             tr("%1 %2%3，最高 %4%3")
+                                 .arg(current ? p.currentName : p.voltageName,
+                                      NumberText::fixed(value, decimals), unit,
+                                      NumberText::fixed(highest, decimals)) };
+    }
+    return all;
+}
+
+} // namespace
+
+QString severityText(Severity severity)
+{
+    switch (severity) {
+    case Severity::Normal:
+        return tr("正常");
+    case Severity::Hint:
+        return tr("提示");
+    case Severity::Fault:
+        break;
+    }
+    return tr("异常");
+}
+
+QString findingLine(const Finding &finding)
+{
+    QString line = tr("【%1】").arg(severityText(finding.severity)) + finding.text;
+    if (!finding.basis.isEmpty())
+        line += tr("（%1）").arg(finding.basis);
+    return line;
+}
+
+QList<Finding> check(const GroupValues &v)
+{
+    const bool fourWire = v.isFourWire();
+    if (!fourWire && !v.isThreeWire())
+        return { { Severity::Hint, tr("接线方式不明，不能判断"),
+                   tr("接线代码 %1").arg(v.wiringCode) } };
+
+    QList<Phase> phases;
+    if (fourWire)
+        phases = { { tr("A"), tr("UA"), tr("IA"), v.voltageA, v.currentA, v.powerAngleA },
+                   { tr("B"), tr("UB"), tr("IB"), v.voltageB, v.currentB, v.powerAngleB },
+                   { tr("C"), tr("UC"), tr("IC"), v.voltageC, v.currentC, v.powerAngleC } };
+    else
+        phases = { { tr("A"), tr("UAB"), tr("IA"), v.voltageA, v.currentA, v.powerAngleA },
+                   { tr("C"), tr("UCB"), tr("IC"), v.voltageC, v.currentC, v.powerAngleC } };
+
+    QList<Finding> findings;
+    const bool allVoltages = judgePresence(phases, false, findings);
+    const bool allCurrents = judgePresence(phases, true, findings);
+
+    // Phase sequences: only when every measured quantity is there, as the
+    // angle to a missing phasor means nothing.
+    Sequence voltages = Sequence::Unknown;
+    if (!allVoltages) {
+        findings << Finding{ Severity::Hint, tr("电压相序不能判断"), tr("电压不全") };
+    } else {
+        voltages = fourWire ? sequenceOf({ { v.voltagePhaseAB, 120 }, { v.voltagePhaseCA, 240 } })
+                            : sequenceOf({ { v.voltagePhaseCA, 300 } });
+        const QString basis = fourWire
+            ? tr("UA→UB %1，UA→UC %2").arg(angle(v.voltagePhaseAB), angle(v.voltagePhaseCA))
+            : tr("UAB→UCB %1").arg(angle(v.voltagePhaseCA));
+        if (voltages == Sequence::Positive)
+            findings << Finding{ Severity::Normal, tr("电压正相序"), basis };
+        else if (voltages == Sequence::Negative)
+            findings << Finding{ Severity::Fault, tr("电压逆相序"), basis };
+        else
+            findings << Finding{ Severity::Hint, tr("电压相序不能判断"), basis };
+    }
+
+    // Three-wire has two currents; their angle tells the sequence as well,
+    // and it is what shows a reversed current under an inductive load,
+    // where the total power stays positive.
+    if (!allCurrents) {
+        findings << Finding{ Severity::Hint, tr("电流相序不能判断"), tr("电流不全") };
+    } else {
+        const Sequence currents = fourWire
+            ? sequenceOf({ { v.currentPhaseAB, 120 }, { v.currentPhaseCA, 240 } })
+            : sequenceOf({ { v.currentPhaseCA, 240 } });
+        const QString basis = fourWire
+            ? tr("IA→IB %1，IA→IC %2").arg(angle(v.currentPhaseAB), angle(v.currentPhaseCA))
+            : tr("IA→IC %1").arg(angle(v.currentPhaseCA));
+        if (currents == Sequence::Unknown)
+            findings << Finding{ Severity::Hint, tr("电流相序不能判断"), basis };
+        else if (voltages != Sequence::Unknown && currents != voltages)
+            findings << Finding{ Severity::Fault, tr("电流相序与电压相序不一致，可能有两相电流互换"), basis };
+        else if (currents == Sequence::Positive)
+            findings << Finding{ Severity::Normal, tr("电流正相序"), basis };
+        else
+            findings << Finding{ voltages == Sequence::Negative ? Severity::Normal : Severity::Hint,
+                                 tr("电流逆相序"), basis };
+    }
+
+    if (fourWire) {
+        for (const Phase &p : std::as_const(phases)) {
+            if (!p.hasVoltage || !p.hasCurrent)
+                continue;
+            // cos(U→I) < 0 exactly when the angle lies between 90 and 270.
+            const double a = reduced(p.powerAngle);
+            const QString basis = tr("%1→%2 %3").arg(p.voltageName, p.currentName, angle(a));
+            if (a > 90 && a < 270)
+                findings << Finding{ Severity::Fault,
+                                     tr("%1相有功功率为负：电流极性可能接反，或该相反向送电").arg(p.letter),
+                                     basis };
+            else if (a > 270 && a < 330) // positive power, beyond -30 degrees
+                findings << Finding{ Severity::Hint, tr("%1相功率因数角异常，可能电流接错相").arg(p.letter),
+                                     basis };
+        }
+    } else if (allVoltages && allCurrents) {
+        // The element of Uab alone reads negative below power factor 0.5, so
+        // only the total tells the direction.
+        const double total = v.activePowerA + v.activePowerC;
+        if (total < 0)
+            findings << Finding{ Severity::Fault, tr("总有功功率为负：电流极性可能接反，或反向送电"),
+                                 tr("Pab+Pcb %1W").arg(NumberText::fixed(total, NumberText::PowerDecimals)) };
+    }
+
+    const bool clean = std::all_of(findings.cbegin(), findings.cend(), [](const Finding &f) {
+        return f.severity == Severity::Normal;
+    });
+    if (clean)
+        findings.prepend({ Severity::Normal, tr("未发现接线异常"), QString() });
+    return findings;
+}
+
+} // namespace WiringCheck
