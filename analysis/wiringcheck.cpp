@@ -78,35 +78,34 @@ struct Phase
     bool hasCurrent = false;
 };
 
-// Marks which phases have their quantity; adds a finding for each lost one.
-// Returns whether every phase has it.
-bool judgePresence(QList<Phase> &phases, bool current, QList<Finding> &findings)
+// Marks which phases have their quantity and adds a finding for each lost
+// one. Returns why not every phase has it (the numbers), or nothing.
+QString judgePresence(QList<Phase> &phases, bool current, QList<Finding> &findings)
 {
     const double share = current ? LostCurrentShare : LostVoltageShare;
     const double floor = current ? CurrentFloor : VoltageFloor;
+    const int decimals = current ? NumberText::CurrentDecimals : NumberText::VoltageDecimals;
+    const QString unit = current ? QStringLiteral("A") : QStringLiteral("V");
     double highest = 0;
     for (const Phase &p : std::as_const(phases))
         highest = std::max(highest, current ? p.current : p.voltage);
+    const QString highestText = tr("最高 %1%2").arg(NumberText::fixed(highest, decimals), unit);
     if (!(highest > floor))
-        return false;
-    const int decimals = current ? NumberText::CurrentDecimals : NumberText::VoltageDecimals;
-    const QString unit = current ? QStringLiteral("A") : QStringLiteral("V");
-    bool all = true;
+        return highestText; // nothing connected: nothing to judge
+    QStringList missing;
     for (Phase &p : phases) {
         const double value = current ? p.current : p.voltage;
         const bool present = !(value < share * highest);
         (current ? p.hasCurrent : p.hasVoltage) = present;
         if (present)
             continue;
-        all = false;
+        missing << tr("%1 %2%3").arg(current ? p.currentName : p.voltageName,
+                                     NumberText::fixed(value, decimals), unit);
         findings << Finding{ Severity::Fault,
                              (current ? tr("%1相失流") : tr("%1相失压")).arg(p.letter),
-                             tr("%1 %2%3，最高 %4%3")
-                                 .arg(current ? p.currentName : p.voltageName,
-                                      NumberText::fixed(value, decimals), unit,
-                                      NumberText::fixed(highest, decimals)) };
+                             tr("%1，%2").arg(missing.last(), highestText) };
     }
-    return all;
+    return missing.join(tr("，"));
 }
 
 } // namespace
@@ -149,14 +148,16 @@ QList<Finding> check(const GroupValues &v)
                    { tr("C"), tr("UCB"), tr("IC"), v.voltageC, v.currentC, v.powerAngleC } };
 
     QList<Finding> findings;
-    const bool allVoltages = judgePresence(phases, false, findings);
-    const bool allCurrents = judgePresence(phases, true, findings);
+    const QString missingVoltage = judgePresence(phases, false, findings);
+    const QString missingCurrent = judgePresence(phases, true, findings);
+    const bool allVoltages = missingVoltage.isEmpty();
+    const bool allCurrents = missingCurrent.isEmpty();
 
     // Phase sequences: only when every measured quantity is there, as the
     // angle to a missing phasor means nothing.
     Sequence voltages = Sequence::Unknown;
     if (!allVoltages) {
-        findings << Finding{ Severity::Hint, tr("电压相序不能判断"), tr("电压不全") };
+        findings << Finding{ Severity::Hint, tr("电压相序不能判断"), missingVoltage };
     } else {
         voltages = fourWire ? sequenceOf({ { v.voltagePhaseAB, 120 }, { v.voltagePhaseCA, 240 } })
                             : sequenceOf({ { v.voltagePhaseCA, 300 } });
@@ -175,7 +176,7 @@ QList<Finding> check(const GroupValues &v)
     // and it is what shows a reversed current under an inductive load,
     // where the total power stays positive.
     if (!allCurrents) {
-        findings << Finding{ Severity::Hint, tr("电流相序不能判断"), tr("电流不全") };
+        findings << Finding{ Severity::Hint, tr("电流相序不能判断"), missingCurrent };
     } else {
         const Sequence currents = fourWire
             ? sequenceOf({ { v.currentPhaseAB, 120 }, { v.currentPhaseCA, 240 } })

@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "mainwindowform.h"
+#include "wiringcheckdialog.h"
 
 #include "device/datafile.h"
 #include "device/deviceprotocol.h"
@@ -43,6 +44,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     // Not a slot of its own: the window's slots are the designed fourteen.
     connect(ui->action_pdf, &QAction::triggered, this, &MainWindow::chooseAndExportPdf);
+    connect(ui->action_wiring_check, &QAction::triggered, this, &MainWindow::showWiringCheck);
 }
 
 MainWindow::~MainWindow()
@@ -242,6 +244,25 @@ void MainWindow::chooseAndExportPdf()
     case PdfOutcome::Cancelled:
         break;
     }
+}
+
+void MainWindow::showWiringCheck()
+{
+    if (groupList.isEmpty()) {
+        showInformation(tr("接线检查"), tr("列表中没有数据！"));
+        return;
+    }
+    // The values shown; before any group is clicked, those of the first of
+    // the list, taken aside: the view stays as it is.
+    const int row = shownRow >= 0 ? shownRow : 0;
+    GroupValues values = groupValues;
+    if (shownRow < 0 && !(values = GroupValues()).parse(groupList.at(row))) {
+        showInformation(tr("接线检查"), tr("本组数据不完整，无法检查。"));
+        return;
+    }
+    auto *dialog = new WiringCheckDialog(ui->listWidget->item(row)->text(), WiringCheck::check(values), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
 }
 
 MainWindow::PdfOutcome MainWindow::writePdfReport(const QString &fileName, const QList<int> &rows)
@@ -502,6 +523,7 @@ void MainWindow::setReportsEnabled(bool enabled)
     ui->action_word->setEnabled(enabled);
     ui->action_excel->setEnabled(enabled);
     ui->action_pdf->setEnabled(enabled);
+    ui->action_wiring_check->setEnabled(enabled);
 }
 
 void MainWindow::setOrientationEnabled(bool enabled)

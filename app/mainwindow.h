@@ -101,7 +101,9 @@ private:
     void chooseAndExportReport(ReportKind kind);
     // The PDF action: asks which groups and which file, exports, tells.
     void chooseAndExportPdf();
-    // Word, Excel and PDF: enabled and disabled together.
+    // The wiring check action: the findings of the group shown, in a dialog.
+    void showWiringCheck();
+    // Word, Excel, PDF and the wiring check: enabled and disabled together.
     void setReportsEnabled(bool enabled);
 
     // The link to the instrument.

@@ -192,6 +192,7 @@ void MainWindowForm::setupUi(QMainWindow *MainWindow)
     action_save = makeAction(MainWindow, "action_save", false, resourceIcon(":/pic/save.png"));
     action_open = makeAction(MainWindow, "action_open", true, resourceIcon(":/pic/open.png"));
     action_pdf = makeAction(MainWindow, "action_pdf", false, resourceIcon(":/pic/pdf.png"));
+    action_wiring_check = makeAction(MainWindow, "action_wiring_check", false, resourceIcon(":/pic/check.png"));
 
     centralWidget = new QWidget(MainWindow);
     centralWidget->setObjectName(QString::fromLatin1("centralWidget"));
@@ -258,6 +259,7 @@ void MainWindowForm::setupUi(QMainWindow *MainWindow)
     mainToolBar->addAction(action_word);
     mainToolBar->addAction(action_excel);
     mainToolBar->addAction(action_pdf);
+    mainToolBar->addAction(action_wiring_check);
 
     retranslateUi(MainWindow);
     QMetaObject::connectSlotsByName(MainWindow);
@@ -274,6 +276,7 @@ void MainWindowForm::retranslateUi(QMainWindow *MainWindow)
     action_save->setText(tr("保存数据"));
     action_open->setText(tr("打开文件"));
     action_pdf->setText(tr("导出PDF"));
+    action_wiring_check->setText(tr("接线检查"));
     groupBox->setTitle(tr("数据(点击查看)"));
     groupBox_2->setTitle(tr("参数"));
 

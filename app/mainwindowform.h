@@ -27,8 +27,10 @@ public:
     QAction *action_excel;
     QAction *action_save;
     QAction *action_open;
-    // Beyond the seven designed actions: the PDF report, last in the toolbar.
+    // Beyond the seven designed actions, last in the toolbar: the PDF report
+    // and the wiring check.
     QAction *action_pdf;
+    QAction *action_wiring_check;
     QWidget *centralWidget;
     QGroupBox *groupBox;
     QGridLayout *gridLayout_2;

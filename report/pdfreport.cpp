@@ -2,6 +2,7 @@
 
 #include "reporttemplate.h"
 #include "reportvalues.h"
+#include "analysis/wiringcheck.h"
 #include "device/grouplist.h"
 #include "view/groupvalues.h"
 
@@ -126,11 +127,13 @@ const std::vector<Table> &tablesFor(const GroupValues &values)
 
 // The page, in points. The Word report's rows are 17 pt
 // and its diagram 415.5 pt wide, which takes two pages; here the rows are
-// closer and the diagram takes the rest of the one page.
+// closer and the diagram takes what the wiring check below it leaves.
 constexpr qreal PageWidth = 595.3;   // A4 portrait
 constexpr qreal PageHeight = 841.9;
 constexpr qreal TopMargin = 72;      // the Word report's margins
 constexpr qreal SideMargin = 90;
+constexpr qreal BottomMargin = 36;
+constexpr qreal SmallestDiagram = 100; // a long wiring check runs into the margin instead
 constexpr qreal TitleHeight = 36;
 constexpr qreal HeadingHeight = 18;
 constexpr qreal RowHeight = 14;
@@ -217,7 +220,8 @@ void PdfReport::addPage(int groupNumber, const QString &groupText)
     const bool fourWire = values.isFourWire();
     const QStringList numbers = ReportValues::placeholderValues(ReportKind::Word, values, QString());
     const QString headings[] = { tr("（1）伏安"), tr("（2）频率"), tr("（3）相位"),
-                                 fourWire ? tr("（4）相量图") : tr("(4)相量图") };
+                                 fourWire ? tr("（4）相量图") : tr("(4)相量图"),
+                                 fourWire ? tr("（5）接线检查") : tr("(5)接线检查") };
     const std::vector<Table> &tables = tablesFor(values);
     for (size_t t = 0; t < tables.size(); ++t) {
         p.setFont(pageFont(12, true));
@@ -265,19 +269,46 @@ void PdfReport::addPage(int groupNumber, const QString &groupText)
         y += table.rows.size() * RowHeight + GapAfterTable;
     }
 
+    // The wiring check's lines, wrapped to the page's width; measured first,
+    // as the diagram above them gets the height they leave.
+    p.setFont(pageFont(10.5, false));
+    QStringList findings;
+    std::vector<qreal> findingHeights;
+    qreal checkHeight = HeadingHeight;
+    for (const WiringCheck::Finding &finding : WiringCheck::check(values)) {
+        findings << WiringCheck::findingLine(finding);
+        findingHeights.push_back(
+            p.boundingRect(QRectF(0, 0, pt(width), pt(PageHeight)), Qt::TextWordWrap, findings.last())
+                .height() / m_scale);
+        checkHeight += findingHeights.back();
+    }
+
     p.setFont(pageFont(12, true));
     p.drawText(QRectF(pt(left), pt(y), pt(width), pt(HeadingHeight)),
                Qt::AlignLeft | Qt::AlignVCenter, headings[3]);
     y += HeadingHeight;
 
     // The diagram, square, centred, as large as the rest of the page allows.
-    const qreal side = qMin(LargestDiagram, PageHeight - TopMargin - y);
+    const qreal side = qBound(SmallestDiagram,
+                              PageHeight - BottomMargin - y - GapAfterTable - checkHeight, LargestDiagram);
     p.save();
     p.translate(pt(left + (width - side) / 2), pt(y));
     p.scale(pt(side) / 600.0, pt(side) / 600.0);
     PhasorDiagram::paintPhasors(p, QSize(600, 600), PhasorDiagram::backgroundColour(),
                                 m_pictureFont, values, m_orientation);
     p.restore();
+    y += side + GapAfterTable;
+
+    p.setFont(pageFont(12, true));
+    p.drawText(QRectF(pt(left), pt(y), pt(width), pt(HeadingHeight)),
+               Qt::AlignLeft | Qt::AlignVCenter, headings[4]);
+    y += HeadingHeight;
+    p.setFont(pageFont(10.5, false));
+    for (int i = 0; i < findings.size(); ++i) {
+        p.drawText(QRectF(pt(left), pt(y), pt(width), pt(findingHeights[i])),
+                   Qt::AlignLeft | Qt::TextWordWrap, findings.at(i));
+        y += findingHeights[i];
+    }
 }
 
 bool PdfReport::commit()

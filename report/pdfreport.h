@@ -13,7 +13,8 @@ class QPdfWriter;
 
 // The test report as a PDF document, one A4 page per group: the contents of
 // the Word report of the group's wiring (the same cells, texts and units),
-// the group's number in the heading and the phasor diagram drawn as shapes.
+// the group's number in the heading, the phasor diagram drawn as shapes and
+// the findings of the wiring check.
 // Pages go to the file as they are made, so a document of many groups needs
 // no more memory than one of a single group. The file appears, whole, only
 // on commit(); until then any file already at the path stays as it was.

@@ -3,7 +3,10 @@
 // orientation buttons, the view reset and "buffer.png".
 
 #include "windowdriver.h"
+#include "wiringcheckdialog.h"
 
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -91,7 +94,7 @@ void MainWindowTest::formAtStart()
         QVERIFY(action->isSeparator() || !action->icon().isNull());
     }
     QCOMPARE(items, QStringList({ "连接设备", "|", "打开文件", "保存数据", "|", "读取数据",
-                                  "删除数据", "|", "导出Word", "导出Excel", "导出PDF" }));
+                                  "删除数据", "|", "导出Word", "导出Excel", "导出PDF", "接线检查" }));
     QCOMPARE(toolBar->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
     QCOMPARE(toolBar->font().pointSize(), 11);
     for (QGroupBox *box : w.findChildren<QGroupBox *>())
@@ -121,31 +124,37 @@ void MainWindowTest::clickShowsGroup_data()
 {
     QTest::addColumn<QByteArray>("group");
     QTest::addColumn<QString>("cells");
+    QTest::addColumn<QStringList>("check"); // the wiring check's rows
 
+    const QStringList clean{ "正常 未发现接线异常", "正常 电压正相序 UA→UB 120.0°，UA→UC 240.0°",
+                             "正常 电流正相序 IA→IB 119.0°，IA→IC 241.0°" };
     // Worked out by hand: cos and sin with 0.01745, powers of each phase.
     QTest::newRow("four-wire")
         << fourWire
         << "220.00 219.80 220.50 1.5000 1.4800 1.5200 30.0 28.0 32.0 0.8661 0.8830 0.8481 "
            "119.0 120.0 241.0 120.0 120.0 240.0 285.80 164.97 330.00 287.24 152.69 325.30 "
-           "284.25 177.58 335.16 857.30 495.24 990.46 50.00 0.0300";
+           "284.25 177.58 335.16 857.30 495.24 990.46 50.00 0.0300" << clean;
     QTest::newRow("three-wire, power angle 60")
         << threeWire
         << "100.20 0.00 100.10 1.2000 0.0000 1.2100 60.0 0.0 26.0 0.5002 1.0000 0.8988 "
            "0.0 0.0 60.0 0.0 0.0 60.0 60.14 104.12 120.24 0.00 0.00 0.00 "
-           "108.87 53.09 121.12 169.01 157.21 241.36 49.98 0.0000";
+           "108.87 53.09 121.12 169.01 157.21 241.36 49.98 0.0000"
+        << QStringList{ "异常 电压逆相序 UAB→UCB 60.0°", "提示 电流相序不能判断 IA→IC 60.0°" };
     // Too few fields (16): nothing changes; 17: shown, wiring code kept.
-    QTest::newRow("16 fields") << QByteArray("1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16") << QString();
+    QTest::newRow("16 fields") << QByteArray("1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16") << QString() << clean;
     QTest::newRow("17 fields")
         << QByteArray("1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17")
         << "6.00 7.00 8.00 2.0000 3.0000 4.0000 90.0 100.0 110.0 0.0003 -0.1733 -0.3417 "
            "170.0 160.0 150.0 140.0 130.0 120.0 0.00 12.00 12.00 -3.64 20.68 21.00 "
-           "-10.93 30.07 32.00 -14.57 62.76 65.00 1.00 5.0000";
+           "-10.93 30.07 32.00 -14.57 62.76 65.00 1.00 5.0000"
+        << QStringList{ "提示 电压相序不能判断 最高 8.00V", "提示 电流相序不能判断 IA→IB 170.0°，IA→IC 150.0°" };
 }
 
 void MainWindowTest::clickShowsGroup()
 {
     QFETCH(QByteArray, group);
     QFETCH(QString, cells);
+    QFETCH(QStringList, check);
     writeFile(path("one.dat"), dataFile({ fourWire, group }));
     WindowDriver driver;
     driver.open(path("one.dat"));
@@ -156,6 +165,19 @@ void MainWindowTest::clickShowsGroup()
     driver.clickEntry(1);
     QCOMPARE(driver.enabledControls(),
              QStringList({ "connect_device", "word", "excel", "pdf", "save", "open", "S", "N", "L", "D" }));
+
+    // The wiring check of the group shown, in a dialog that changes nothing.
+    driver.action("action_wiring_check")->trigger();
+    QPointer<WiringCheckDialog> dialog = driver.window().findChild<WiringCheckDialog *>();
+    QVERIFY(dialog && dialog->isVisible());
+    QCOMPARE(dialog->windowTitle(), "接线检查");
+    QStringList rows;
+    for (int row = 0; row < dialog->findingsTable()->rowCount(); ++row)
+        rows << QStringList({ dialog->findingsTable()->item(row, 0)->text(), dialog->findingsTable()->item(row, 1)->text(),
+                              dialog->findingsTable()->item(row, 2)->text() }).join(' ').trimmed();
+    QCOMPARE(rows, check);
+    dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Close)->click();
+    QTRY_VERIFY(dialog.isNull());
     QCOMPARE(valueCells(driver), cells.isEmpty() ? first : cells.split(' '));
     QCOMPARE(readFile("buffer.png") == firstPng, cells.isEmpty() || group == fourWire);
     QCOMPARE(driver.window().shownValues().wiringCode, group == threeWire ? 1.0 : 2.0);

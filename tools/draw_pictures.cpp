@@ -258,6 +258,20 @@ void paintEmblem(QPainter &p, const Emblem &e)
     }
 }
 
+// The wiring check: the emblem with a green tick over its lower right.
+QImage checkPicture()
+{
+    QImage image = canvas(48);
+    QPainter p(&image);
+    paintEmblem(p, { QRectF(2, 2, 40, 40), 6, 4.5, 16, 2.4, 0.8 });
+    p.setPen(QPen(Qt::white, 7, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    const QPointF tick[] = { QPointF(25, 35), QPointF(31, 41), QPointF(44, 26) };
+    p.drawPolyline(tick, 3);
+    p.setPen(QPen(QColor(30, 150, 60), 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPolyline(tick, 3);
+    return image;
+}
+
 // Window icon: the emblem with a scale band below it.
 QImage logoPicture()
 {
@@ -318,6 +332,7 @@ int main(int argc, char *argv[])
     ok &= write(wordPicture(), dir.filePath(QStringLiteral("word.png")), "PNG");
     ok &= write(excelPicture(), dir.filePath(QStringLiteral("excel.png")), "PNG");
     ok &= write(pdfPicture(), dir.filePath(QStringLiteral("pdf.png")), "PNG");
+    ok &= write(checkPicture(), dir.filePath(QStringLiteral("check.png")), "PNG");
     if (argc == 3) {
         const QDir iconDir(QString::fromLocal8Bit(argv[2]));
         ok &= QDir().mkpath(iconDir.path())

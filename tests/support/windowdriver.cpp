@@ -24,6 +24,9 @@ QStringList WindowDriver::enabledControls() const
                               "action_word", "action_excel", "action_pdf", "action_save", "action_open" })
         if (action(name)->isEnabled())
             names << QString::fromLatin1(name).mid(7);
+    // The wiring check goes with the reports.
+    if (action("action_wiring_check")->isEnabled() != action("action_word")->isEnabled())
+        names << QStringLiteral("wiring_check apart from word");
     for (const char *name : { "SRadioButton", "NRadioButton", "LRadioButton", "DRadioButton" })
         if (radio(name)->isEnabled())
             names << QString::fromLatin1(name).left(1);

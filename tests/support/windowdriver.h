@@ -25,7 +25,7 @@ public:
     QTableWidget *table() const { return m_window->findChild<QTableWidget *>("tableWidget"); }
     // The text of a table cell, or "<none>" when the cell holds no item.
     QString cell(int row, int column) const;
-    // Names of the enabled ones among the seven actions and four radio buttons.
+    // Names of the enabled ones among the actions and the four radio buttons.
     QStringList enabledControls() const;
     // The picture the diagram label shows.
     QImage diagram() const;
