@@ -57,8 +57,19 @@ WiringCheckDialog::WiringCheckDialog(const QString &groupName,
         m_table->setItem(row, 1, new QTableWidgetItem(finding.text));
         m_table->setItem(row, 2, new QTableWidgetItem(finding.basis));
     }
+    // Sized to show every finding whole, without scroll bars.
+    m_table->ensurePolished();
     m_table->resizeColumnsToContents();
+    m_table->resizeRowsToContents();
+    for (int column = 0; column < 2; ++column)
+        m_table->setColumnWidth(column, m_table->columnWidth(column) + 12);
     m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const int frame = 2 * m_table->frameWidth();
+    m_table->setFixedHeight(m_table->horizontalHeader()->sizeHint().height()
+                            + m_table->verticalHeader()->length() + frame);
+    m_table->setMinimumWidth(m_table->horizontalHeader()->length() + frame);
 
     auto *reminder = new QLabel(tr("以上结果由测得的相位角推断，仅供参考，请在现场核实。"), this);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
@@ -69,5 +80,5 @@ WiringCheckDialog::WiringCheckDialog(const QString &groupName,
     layout->addWidget(m_table);
     layout->addWidget(reminder);
     layout->addWidget(buttons);
-    resize(qMax(640, m_table->horizontalHeader()->length() + 40), 320);
+    resize(qMax(640, sizeHint().width()), sizeHint().height());
 }

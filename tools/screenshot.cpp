@@ -1,23 +1,26 @@
 // Saves a picture of the main window with a data file open and one of its
 // groups shown, for the README, and optionally that group's Word, Excel and
-// PDF reports. Run it under a display with CJK fonts, e.g.
+// PDF reports and a picture of its wiring check. Run it under a display with CJK fonts, e.g.
 //
 //   xvfb-run -a build/tools/screenshot --group 3 --counter-clockwise samples/sample.dat out.png
 //
 // See --help for the options.
 
 #include "mainwindow.h"
+#include "wiringcheckdialog.h"
 #include "device/wholefile.h"
 #include "report/reportvalues.h"
 #include "view/diagramfile.h"
 #include "view/phasordiagram.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QListWidget>
 #include <QMetaObject>
 #include <QRadioButton>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdio>
 
 namespace {
@@ -43,6 +46,10 @@ bool writeReport(const MainWindow &window, ReportKind kind, bool clockwise, bool
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // The dialogs' standard buttons in Chinese, as the tool shows them.
+    QTranslator translator;
+    if (translator.load(QStringLiteral(":/qt_zh_CN")))
+        app.installTranslator(&translator);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Saves a picture of the main window."));
     parser.addHelpOption();
@@ -62,7 +69,11 @@ int main(int argc, char *argv[])
     const QCommandLineOption pdfOption(QStringLiteral("pdf"),
                                        QStringLiteral("Also write the group's PDF report."),
                                        QStringLiteral("file"));
-    parser.addOptions({ groupOption, counterOption, threeOption, wordOption, excelOption, pdfOption });
+    const QCommandLineOption checkOption(QStringLiteral("wiring-check"),
+                                         QStringLiteral("Also save a picture of the group's wiring check."),
+                                         QStringLiteral("picture"));
+    parser.addOptions({ groupOption, counterOption, threeOption, wordOption, excelOption, pdfOption,
+                        checkOption });
     parser.addPositionalArgument(QStringLiteral("data"), QStringLiteral("The data file to open."));
     parser.addPositionalArgument(QStringLiteral("picture"), QStringLiteral("The PNG to write."));
     parser.process(app);
@@ -103,6 +114,12 @@ int main(int argc, char *argv[])
         if (parser.isSet(pdfOption)
             && window.writePdfReport(parser.value(pdfOption), { row }) != MainWindow::PdfOutcome::Written)
             status = 1;
+        if (parser.isSet(checkOption)) {
+            window.findChild<QAction *>(QStringLiteral("action_wiring_check"))->trigger();
+            auto *dialog = window.findChild<WiringCheckDialog *>();
+            if (!dialog || !dialog->grab().save(parser.value(checkOption)))
+                status = 1;
+        }
         app.quit();
     });
     app.exec();
