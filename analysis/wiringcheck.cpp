@@ -24,13 +24,11 @@ constexpr double VoltageFloor = 10.0;
 constexpr double LostCurrentShare = 0.02;
 constexpr double CurrentFloor = 0.05;
 
-// Into [0, 360).
+// Into [0, 360] (a tiny negative angle rounds up to 360).
 double reduced(double degrees)
 {
-    double r = std::fmod(degrees, 360.0);
-    if (r < 0)
-        r += 360.0;
-    return r >= 360.0 ? 0.0 : r; // -1e-20 + 360 rounds to 360
+    const double r = std::fmod(degrees, 360.0);
+    return r < 0 ? r + 360.0 : r;
 }
 
 // How far apart two directions are, 0 to 180 degrees.

@@ -35,7 +35,6 @@ public:
     const QStringList &loadedGroups() const { return groupList; }
     const GroupValues &shownValues() const { return groupValues; }
     bool isConnected() const { return connected; }
-    int nextGroupNumber() const { return groupCounter; }
     const QLabel *exportCanvas() const { return imageLabel; }
     // Text received from the instrument that does not yet form a reply line.
     const QString &pendingReplyText() const { return rxBuffer.pending(); }

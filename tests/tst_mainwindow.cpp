@@ -169,12 +169,11 @@ void MainWindowTest::clickShowsGroup()
     // The wiring check of the group shown, in a dialog that changes nothing.
     driver.action("action_wiring_check")->trigger();
     QPointer<WiringCheckDialog> dialog = driver.window().findChild<WiringCheckDialog *>();
-    QVERIFY(dialog && dialog->isVisible());
-    QCOMPARE(dialog->windowTitle(), "接线检查");
+    QVERIFY(dialog && dialog->isVisible() && dialog->windowTitle() == "接线检查");
     QStringList rows;
-    for (int row = 0; row < dialog->findingsTable()->rowCount(); ++row)
-        rows << QStringList({ dialog->findingsTable()->item(row, 0)->text(), dialog->findingsTable()->item(row, 1)->text(),
-                              dialog->findingsTable()->item(row, 2)->text() }).join(' ').trimmed();
+    const QTableWidget *findings = dialog->findingsTable();
+    for (int row = 0; row < findings->rowCount(); ++row)
+        rows << (findings->item(row, 0)->text() + ' ' + findings->item(row, 1)->text() + ' ' + findings->item(row, 2)->text()).trimmed();
     QCOMPARE(rows, check);
     dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Close)->click();
     QTRY_VERIFY(dialog.isNull());
@@ -271,10 +270,8 @@ void MainWindowTest::openFiles()
     QCOMPARE(driver.dialogs().takeMessages(),
              groups < 0 ? QStringList{ "打开文件|文件解析失败！" } : QStringList());
     QCOMPARE(driver.list()->count(), qMax(groups, 0));
-    QCOMPARE(driver.window().loadedGroups().size(), qMax(groups, 0));
     if (groups == 2)
         QCOMPARE(driver.window().loadedGroups().join('|'), QString(fourWire + "|" + threeWire));
-    QCOMPARE(driver.window().nextGroupNumber(), qMax(groups, 0) + 1);
     for (int row = 0; row < qMin(groups, 12); ++row) {
         QListWidgetItem *entry = driver.list()->item(row);
         QCOMPARE(entry->text(), QStringLiteral("第%1组").arg(row + 1));
