@@ -252,9 +252,10 @@ void MainWindow::showWiringCheck()
         showInformation(tr("接线检查"), tr("列表中没有数据！"));
         return;
     }
-    // The values shown; before any group is clicked, those of the first of
-    // the list, taken aside: the view stays as it is.
-    const int row = shownRow >= 0 ? shownRow : 0;
+    // The values shown. When none are (nothing clicked since a read, or only
+    // an incomplete group), those of the entry selected or else the first,
+    // taken aside: the view stays as it is.
+    const int row = shownRow >= 0 ? shownRow : qMax(ui->listWidget->currentRow(), 0);
     GroupValues values = groupValues;
     if (shownRow < 0 && !(values = GroupValues()).parse(groupList.at(row))) {
         showInformation(tr("接线检查"), tr("本组数据不完整，无法检查。"));
