@@ -257,9 +257,12 @@ void MainWindow::showWiringCheck()
     // taken aside: the view stays as it is.
     const int row = shownRow >= 0 ? shownRow : qMax(ui->listWidget->currentRow(), 0);
     GroupValues values = groupValues;
-    if (shownRow < 0 && !(values = GroupValues()).parse(groupList.at(row))) {
-        showInformation(tr("接线检查"), tr("本组数据不完整，无法检查。"));
-        return;
+    if (shownRow < 0) {
+        values = GroupValues();
+        if (!values.parse(groupList.at(row))) {
+            showInformation(tr("接线检查"), tr("本组数据不完整，无法检查。"));
+            return;
+        }
     }
     auto *dialog = new WiringCheckDialog(ui->listWidget->item(row)->text(), WiringCheck::check(values), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
