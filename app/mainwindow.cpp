@@ -22,9 +22,23 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 #include <QSerialPort>
 #include <QTableWidget>
+#include <QToolBar>
 #include <memory>
+
+namespace {
+
+// A file name typed without an extension gets the report's own.
+QString withSuffix(const QString &fileName, const char *suffix)
+{
+    return QFileInfo(fileName).suffix().isEmpty() ? fileName + u'.' + QLatin1String(suffix) : fileName;
+}
+
+} // namespace
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
@@ -33,6 +47,7 @@ MainWindow::MainWindow(QWidget *parent)
     , sysfsRoot(PortDiagnosis::systemSysfsRoot())
 {
     ui->setupUi(this);
+    fitToScreen();
 
     // The report picture is painted at a fixed 600 x 600 on a canvas that is
     // never shown, whatever the size of the diagram on screen.
@@ -56,6 +71,37 @@ MainWindow::~MainWindow()
     }
     delete ui;
     delete imageLabel;
+}
+
+void MainWindow::fitToScreen()
+{
+    const QScreen *screen = this->screen();
+    if (!screen)
+        return;
+    // The window system's frame is not known before the window is shown:
+    // allow for a usual title bar and border.
+    const QMargins frame(1, 31, 1, 1);
+    const QSize room = screen->availableGeometry().size().shrunkBy(frame);
+    const QSize designed = size();
+    if (room.width() >= designed.width() && room.height() >= designed.height())
+        return;
+
+    // A smaller screen (1366 x 768, or a 1920 x 1080 laptop at 150%): the
+    // window takes the room there is and its content scrolls, every widget
+    // at its size and place.
+    QWidget *content = takeCentralWidget();
+    content->setFixedSize(designed.width(), designed.height() - ui->mainToolBar->sizeHint().height());
+    auto *scrollArea = new QScrollArea(this);
+    scrollArea->setObjectName(QStringLiteral("scrollArea"));
+    scrollArea->setFrameShape(QFrame::NoFrame);
+    scrollArea->setWidget(content);
+    setCentralWidget(scrollArea);
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    setMinimumSize(QSize(0, 0));
+    setMaximumSize(designed + QSize(scrollBar, scrollBar));
+    // Maximised, the window system fits the frame into the screen's room.
+    resize(room.boundedTo(maximumSize()));
+    setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 void MainWindow::readCom()
@@ -110,6 +156,7 @@ void MainWindow::on_action_read_device_triggered()
     setReportsEnabled(false);
     setOrientationEnabled(false);
     readingArchive.beginRead();
+    groupsOfRead = 0;
     sendCom(QString::fromLatin1(DeviceProtocol::ReadCommand));
 }
 
@@ -119,7 +166,17 @@ void MainWindow::on_action_delete_device_triggered()
         showInformation(tr(DeviceProtocol::FailureTitle), tr(DeviceProtocol::DeleteRefusedText));
         return;
     }
-    sendCom(QString::fromLatin1(DeviceProtocol::DeleteCommand));
+    // The instrument's store cannot be brought back: ask, with 取消 as the
+    // default, since the action sits next to 读取数据.
+    QMessageBox box(QMessageBox::Question, tr("删除数据"), tr("确定删除设备中的全部数据？删除后无法恢复。"),
+                    QMessageBox::NoButton, this);
+    QPushButton *erase = box.addButton(tr("删除"), QMessageBox::DestructiveRole);
+    QPushButton *keep = box.addButton(tr("取消"), QMessageBox::RejectRole);
+    box.setDefaultButton(keep);
+    box.setEscapeButton(keep);
+    box.exec();
+    if (box.clickedButton() == erase && connected)
+        sendCom(QString::fromLatin1(DeviceProtocol::DeleteCommand));
 }
 
 void MainWindow::on_listWidget_clicked(QModelIndex index)
@@ -179,22 +236,32 @@ void MainWindow::on_action_open_triggered()
 
 void MainWindow::chooseAndExportReport(ReportKind kind)
 {
+    // Asked before the file name: a report of nothing is not written.
+    const std::optional<GroupValues> values = valuesToReport(kind);
+    if (!values)
+        return;
     const QString fileName = QFileDialog::getSaveFileName(this, tr("保存文件"), QStringLiteral("./"),
                                                           ReportValues::saveFilter(kind));
     if (!fileName.isEmpty())
-        exportReport(kind, fileName);
+        writeReport(kind, withSuffix(fileName, kind == ReportKind::Word ? "doc" : "xls"), *values);
 }
 
 bool MainWindow::exportReport(ReportKind kind, const QString &fileName)
+{
+    const std::optional<GroupValues> values = valuesToReport(kind);
+    return values && writeReport(kind, fileName, *values);
+}
+
+bool MainWindow::writeReport(ReportKind kind, const QString &fileName, const GroupValues &values)
 {
     // The picture is painted from the values the report holds, not taken
     // from "buffer.png", which another copy of the tool may have replaced
     // or which a read-only working directory never received.
     const QImage picture = PhasorDiagram::paintPhasors(imageLabel->size(),
                                                        PhasorDiagram::backgroundColour(),
-                                                       imageLabel->font(), groupValues, orientation());
+                                                       imageLabel->font(), values, orientation());
     const QByteArray report =
-        ReportValues::buildReport(kind, groupValues, DiagramFile::encodePng(picture));
+        ReportValues::buildReport(kind, values, DiagramFile::encodePng(picture));
     if (!saveWholeFile(fileName, report)) {
         showInformation(tr("测试报告"), tr("文档%1导出失败！").arg(fileName));
         return false;
@@ -209,8 +276,7 @@ void MainWindow::chooseAndExportPdf()
         showInformation(tr("导出PDF"), tr("列表中没有数据！"));
         return;
     }
-    // The group shown; before any is clicked, the first of the list.
-    QList<int> rows{ shownRow >= 0 ? shownRow : 0 };
+    QList<int> rows{ reportRow() };
     if (groupList.size() > 1) {
         QMessageBox box(QMessageBox::Question, tr("导出PDF"),
                         tr("导出当前显示的组，还是列表中的全部组？"), QMessageBox::NoButton, this);
@@ -232,8 +298,7 @@ void MainWindow::chooseAndExportPdf()
                                                     tr("PDF文件 (*.pdf)"));
     if (fileName.isEmpty())
         return;
-    if (QFileInfo(fileName).suffix().isEmpty())
-        fileName += QStringLiteral(".pdf");
+    fileName = withSuffix(fileName, "pdf");
     switch (writePdfReport(fileName, rows)) {
     case PdfOutcome::Written:
         showInformation(tr("测试报告"), tr("文档%1导出成功！").arg(fileName));
@@ -248,25 +313,43 @@ void MainWindow::chooseAndExportPdf()
 
 void MainWindow::showWiringCheck()
 {
-    if (groupList.isEmpty()) {
-        showInformation(tr("接线检查"), tr("列表中没有数据！"));
+    const std::optional<GroupValues> values =
+        valuesToReport(tr("接线检查"), tr("本组数据不完整，无法检查。"));
+    if (!values)
         return;
-    }
-    // The values shown. When none are (nothing clicked since a read, or only
-    // an incomplete group), those of the entry selected or else the first,
-    // taken aside: the view stays as it is.
-    const int row = shownRow >= 0 ? shownRow : qMax(ui->listWidget->currentRow(), 0);
-    GroupValues values = groupValues;
-    if (shownRow < 0) {
-        values = GroupValues();
-        if (!values.parse(groupList.at(row))) {
-            showInformation(tr("接线检查"), tr("本组数据不完整，无法检查。"));
-            return;
-        }
-    }
-    auto *dialog = new WiringCheckDialog(ui->listWidget->item(row)->text(), WiringCheck::check(values), this);
+    auto *dialog = new WiringCheckDialog(ui->listWidget->item(reportRow())->text(),
+                                         WiringCheck::check(*values), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
+}
+
+int MainWindow::reportRow() const
+{
+    return shownRow >= 0 ? shownRow : qMax(ui->listWidget->currentRow(), 0);
+}
+
+std::optional<GroupValues> MainWindow::valuesToReport(ReportKind kind)
+{
+    return valuesToReport(kind == ReportKind::Word ? tr("导出Word") : tr("导出Excel"),
+                          tr("本组数据不完整，无法导出。"));
+}
+
+std::optional<GroupValues> MainWindow::valuesToReport(const QString &title, const QString &incomplete)
+{
+    if (shownRow >= 0)
+        return groupValues;
+    if (groupList.isEmpty()) {
+        showInformation(title, tr("列表中没有数据！"));
+        return std::nullopt;
+    }
+    // Nothing shown (nothing clicked since a read, or only an incomplete
+    // group): the values are taken aside, the view stays as it is.
+    GroupValues values;
+    if (!values.parse(groupList.at(reportRow()))) {
+        showInformation(title, incomplete);
+        return std::nullopt;
+    }
+    return values;
 }
 
 MainWindow::PdfOutcome MainWindow::writePdfReport(const QString &fileName, const QList<int> &rows)
@@ -394,6 +477,7 @@ void MainWindow::releasePort()
     serialPort->disconnect(this);
     serialPort->close();
     readingArchive.endRead();
+    groupsOfRead = -1;
     // Replies of an ended connection are not handled any more.
     pendingReplies.clear();
     rxBuffer.clear();
@@ -433,8 +517,11 @@ void MainWindow::onLinkLost()
     }
     if (!connected)
         return;
+    // Whether to read again: how far a read that was under way came.
+    const QString readState =
+        groupsOfRead >= 0 ? tr("读取未完成，已收到%1组。").arg(groupsOfRead) : QString();
     disconnectDevice();
-    showInformation(tr(DeviceProtocol::FailureTitle), tr("设备连接已断开！"));
+    showInformation(tr(DeviceProtocol::FailureTitle), tr("设备连接已断开！"), readState);
 }
 
 void MainWindow::takeArrivedBytes()
@@ -462,6 +549,7 @@ void MainWindow::handleReply(const QString &line)
         break;
     case DeviceProtocol::Reply::End:
         readingArchive.endRead();
+        groupsOfRead = -1;
         setReportsEnabled(true);
         ui->action_save->setEnabled(true);
         break;
@@ -469,6 +557,8 @@ void MainWindow::handleReply(const QString &line)
         const QString group = GroupList::groupFromReplyLine(line);
         readingArchive.append(group);
         listGroup(group, deviceGroupIcon);
+        if (groupsOfRead >= 0)
+            ++groupsOfRead;
         break;
     }
     }
@@ -503,6 +593,8 @@ void MainWindow::resetView()
     groupList.clear();
     groupCounter = 1;
     shownRow = -1;
+    // The values of a group no longer listed must not reach a report.
+    groupValues = GroupValues();
 }
 
 void MainWindow::redrawCurrentGroup()

@@ -14,6 +14,7 @@
 #include <QModelIndex>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 class MainWindowForm;
 class QLabel;
@@ -45,8 +46,9 @@ public:
     bool openDataFile(const QString &fileName);
 
     // What the Word and Excel actions do once the user has named the file:
-    // the report of the group shown last, its diagram in the orientation
-    // chosen now. The user is told whether it worked.
+    // the report of the group shown, or with none shown of the entry
+    // selected or else the first; its diagram in the orientation chosen
+    // now. The user is told whether it worked.
     bool exportReport(ReportKind kind, const QString &fileName);
 
     // What the PDF action does once the user has chosen the groups (rows of
@@ -83,6 +85,8 @@ private slots:
     void on_action_open_triggered();
 
 private:
+    // On a screen too small for the window, lets its content scroll.
+    void fitToScreen();
     // Appends a group to groupList and its numbered entry to the list.
     void listGroup(const QString &groupText, const QIcon &icon);
     // Shows the group of a list row: values, table, both diagrams and
@@ -102,6 +106,14 @@ private:
     void chooseAndExportPdf();
     // The wiring check action: the findings of the group shown, in a dialog.
     void showWiringCheck();
+    // The list row that the reports and the wiring check take: the group
+    // shown, else the entry selected, else the first.
+    int reportRow() const;
+    // The values of that row, or nothing with the user told why under the
+    // title: an empty list, or the text incomplete for a group too short.
+    std::optional<GroupValues> valuesToReport(const QString &title, const QString &incomplete);
+    std::optional<GroupValues> valuesToReport(ReportKind kind);
+    bool writeReport(ReportKind kind, const QString &fileName, const GroupValues &values);
     // Word, Excel, PDF and the wiring check: enabled and disabled together.
     void setReportsEnabled(bool enabled);
 
@@ -137,6 +149,8 @@ private:
     QStringList pendingReplies;
     bool handlingReplies = false;
     bool linkLostReported = false;
+    // Groups received by the read under way; -1 when no read is.
+    int groupsOfRead = -1;
     // Ports closed while their replies were being handled; deleted once
     // that handling has returned.
     QList<QSerialPort *> retiredPorts;

@@ -9,6 +9,7 @@
 #include "instrumentprocess.h"
 #include "windowdriver.h"
 
+#include <QPushButton>
 #include <QSerialPort>
 #include <QtTest>
 #include <cstdlib>
@@ -151,18 +152,44 @@ void DeviceLinkTest::connectReadDeleteDisconnect()
     QVERIFY(!driver.list()->item(0)->icon().isNull());
     QCOMPARE(driver.enabledControls(), QStringList({ "connect_device", "read_device", "delete_device",
                                                      "word", "excel", "pdf", "save", "open" }));
+    // Before a click the reports take the entry selected, else the first
+    // (group 1 is four-wire, group 2 three-wire); the view stays empty.
+    const auto report = [&](const char *action, const QString &name) {
+        driver.dialogs().chooseFile(m_dir->filePath(name));
+        driver.action(action)->trigger();
+        return readFile(m_dir->filePath(name));
+    };
+    const QByteArray first = report("action_word", "first.doc");
+    QVERIFY(first.contains("NextPart_01CE9D94.13007200") && first.contains("220.10V")); // four-wire
+    driver.list()->setCurrentRow(1);
+    QVERIFY(report("action_excel", "second.xls").contains("100.20V"));
+    QCOMPARE(driver.dialogs().takeMessages().size(), 2);
+    QCOMPARE(driver.cell(1, 1), QStringLiteral("0.00"));
     driver.clickEntry(1);
     QCOMPARE(driver.cell(1, 1), QStringLiteral("100.20"));
 
-    // Reading again resets the view before the answer comes.
+    // Reading again resets the view before the answer comes, and forgets
+    // the values shown: a report then holds group 1 again.
     driver.action("action_read_device")->trigger();
     QCOMPARE(driver.enabledControls(), QStringList({ "connect_device", "read_device", "delete_device", "save", "open" }));
     QCOMPARE(driver.list()->count(), 0);
     QTRY_COMPARE(driver.window().loadedGroups(), groups);
-    // Delete sends at once; the list shown stays; the store is empty after.
+    QTRY_VERIFY(driver.action("action_word")->isEnabled());
+    QVERIFY(report("action_word", "again.doc").contains("220.10V"));
+    driver.dialogs().takeMessages();
+    // Delete asks first: 取消, the default and escape button, sends nothing.
+    QStringList defaults;
+    driver.dialogs().whileMessageOpen([&](QMessageBox *box) {
+        if (box->windowTitle() == "删除数据")
+            defaults << box->defaultButton()->text() + '/' + box->escapeButton()->text();
+    });
     driver.action("action_delete_device")->trigger();
-    QVERIFY(driver.dialogs().waitForMessages());
-    QCOMPARE(driver.dialogs().takeMessages(), QStringList{ "通信成功|数据已删除！" });
+    driver.dialogs().pressButton("删除");
+    driver.action("action_delete_device")->trigger();
+    QVERIFY(driver.dialogs().waitForMessages(3));
+    const QString question = "删除数据|确定删除设备中的全部数据？删除后无法恢复。";
+    QCOMPARE(driver.dialogs().takeMessages(), QStringList({ question, question, "通信成功|数据已删除！" }));
+    QCOMPARE(defaults, QStringList({ "取消/取消", "取消/取消" }));
     QCOMPARE(driver.window().loadedGroups(), groups);
     driver.action("action_read_device")->trigger();
     QTRY_VERIFY(driver.action("action_word")->isEnabled());
@@ -200,10 +227,13 @@ void DeviceLinkTest::linkEndsInTheMiddleOfALine()
     QVERIFY(startInstrument(arguments));
     WindowDriver driver;
     connectWindow(driver, m_instrument->portPath());
+    QString informative;
+    driver.dialogs().whileMessageOpen([&](QMessageBox *box) { informative = box->informativeText(); });
     driver.action("action_read_device")->trigger();
     if (pulled) {
         QVERIFY(driver.dialogs().waitForMessages());
         QCOMPARE(driver.dialogs().takeMessages(), QStringList{ "通信失败|设备连接已断开！" });
+        QCOMPARE(informative, QStringLiteral("读取未完成，已收到2组。"));
         // The groups that came through before the line went down stay listed.
         QCOMPARE(driver.window().loadedGroups().size(), 2);
         QTest::qWait(300); // told once, not for every failed read
