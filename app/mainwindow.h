@@ -12,10 +12,12 @@
 #include <QIcon>
 #include <QMainWindow>
 #include <QModelIndex>
+#include <QPointer>
 #include <QStringList>
 #include <functional>
 
 class MainWindowForm;
+class OverviewDialog;
 class QLabel;
 class QSerialPort;
 
@@ -55,6 +57,11 @@ public:
     // cancel leaves no file.
     enum class PdfOutcome { Written, Failed, Cancelled };
     PdfOutcome writePdfReport(const QString &fileName, const QList<int> &rows);
+
+    // What the table action does once the user has named the file: every
+    // group of the list as an Excel workbook (.xlsx) or, for a name ending in
+    // .csv, as a CSV file. The user is told whether it worked.
+    bool exportGroupTable(const QString &fileName);
 
     // Where the connect action looks for the instrument's port. The tool
     // asks the system; tests hand it ports of their own.
@@ -102,6 +109,14 @@ private:
     void chooseAndExportPdf();
     // The wiring check action: the findings of the group shown, in a dialog.
     void showWiringCheck();
+    // The overview action: every group of the list in a dialog of its own.
+    void showOverview();
+    // A group chosen in the overview, shown as a click on its entry shows it.
+    void showListedGroup(int row);
+    // The table action: asks for the file and the kind, exports, tells.
+    void chooseAndExportTable();
+    // The history action: the copies of readings; the one chosen is opened.
+    void showHistory();
     // Word, Excel, PDF and the wiring check: enabled and disabled together.
     void setReportsEnabled(bool enabled);
 
@@ -129,6 +144,8 @@ private:
     QIcon deviceGroupIcon;
     PortEnumerator portEnumerator = systemSerialPorts;
     QString sysfsRoot;
+    // Open while the list it shows is; closed when the list is emptied.
+    QPointer<OverviewDialog> overviewDialog;
     // A copy of every group read, in the user's data folder.
     ReadingArchive readingArchive;
     // Reply lines framed but not handled yet, in arrival order. A reply that
