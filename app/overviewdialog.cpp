@@ -5,6 +5,7 @@
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScreen>
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -49,5 +50,7 @@ OverviewDialog::OverviewDialog(const QStringList &groups, QWidget *parent)
     layout->addWidget(hint);
     layout->addWidget(m_view);
     layout->addWidget(buttons);
-    resize(1200, 640);
+    // Wide enough for every column, verdicts included, as far as the screen allows.
+    const QRect screen = this->screen()->availableGeometry();
+    resize(qMin(screen.width() - 40, m_view->horizontalHeader()->length() + 60), qMin(screen.height() - 40, 640));
 }
