@@ -39,7 +39,7 @@ QList<Copy> list(const QString &folder)
             if (!groups.isEmpty())
                 copy.wiring = first.parse(groups.first())
                     ? wiringSystemText(first)
-                    : QCoreApplication::translate("ReadingHistory", "数据不完整");
+                    : incompleteGroupText();
         }
         entries << entry;
     }

@@ -105,11 +105,6 @@ QString wiringHeader()
     return tr("接线方式");
 }
 
-QString incompleteText()
-{
-    return tr("数据不完整");
-}
-
 QByteArray encodeCsv(const QStringList &groups)
 {
     QStringList headers{ numberHeader(), wiringHeader() };
@@ -120,7 +115,7 @@ QByteArray encodeCsv(const QStringList &groups)
         GroupValues values;
         const bool complete = values.parse(groups.at(i));
         QStringList fields{ QString::number(i + 1),
-                            complete ? wiringSystemText(values) : incompleteText() };
+                            complete ? wiringSystemText(values) : incompleteGroupText() };
         for (const Column &column : columns) {
             const double value = complete ? column.value(values) : std::nan("");
             fields << (std::isnan(value) ? QString() : NumberText::fixed(value, column.decimals));

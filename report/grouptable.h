@@ -27,9 +27,6 @@ int valueColumnCount();
 
 QString numberHeader();
 QString wiringHeader();
-// What the wiring column says of a group too short to parse; its numeric
-// cells stay empty.
-QString incompleteText();
 
 // The CSV file: UTF-8 with byte-order mark (Excel then reads the Chinese
 // headers), comma separated, "." as the decimal point, each figure with the

@@ -94,7 +94,7 @@ bool writeValues(lxw_workbook *book, const QStringList &groups, lxw_format *head
         formats << numberFormat(book, columns[i].decimals);
     }
     writeHeaders(sheet, header, headers);
-    const QByteArray incomplete = incompleteText().toUtf8();
+    const QByteArray incomplete = incompleteGroupText().toUtf8();
     for (int i = 0; i < groups.size(); ++i) {
         const lxw_row_t row = lxw_row_t(i + 1);
         GroupValues values;
@@ -135,7 +135,7 @@ bool writeVerdicts(lxw_workbook *book, const QStringList &groups, lxw_format *he
         GroupValues values;
         const bool complete = values.parse(groups.at(i));
         const Verdict verdict = complete ? verdictOf(values)
-                                         : Verdict{ incompleteText(), WiringCheck::Severity::Hint };
+                                         : Verdict{ incompleteGroupText(), WiringCheck::Severity::Hint };
         lxw_format *colour = colours[int(verdict.severity)];
         worksheet_write_number(sheet, row, 0, i + 1, nullptr);
         const QByteArray wiring = complete ? wiringSystemText(values).toUtf8() : QByteArray();

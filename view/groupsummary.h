@@ -20,6 +20,12 @@ inline QString wiringSystemText(const GroupValues &values)
     return QCoreApplication::translate("GroupSummary", "接线方式不明");
 }
 
+// What stands for a group too short to parse, whose figures stay empty.
+inline QString incompleteGroupText()
+{
+    return QCoreApplication::translate("GroupSummary", "数据不完整");
+}
+
 // The total power factor ΣP/ΣS; not a number when nothing flows (ΣS is 0),
 // which the overview and the exports leave empty.
 inline double totalPowerFactor(const GroupValues &values)

@@ -48,7 +48,7 @@ OverviewModel::OverviewModel(const QStringList &groups, QObject *parent)
         if (row.complete)
             row.verdict = verdictOf(row.values);
         else
-            row.verdict = { tr("数据不完整"), WiringCheck::Severity::Hint };
+            row.verdict = { incompleteGroupText(), WiringCheck::Severity::Hint };
     }
 }
 
