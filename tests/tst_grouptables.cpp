@@ -182,8 +182,9 @@ void GroupTablesTest::exportTable()
         QStringList texts;
         for (const QString &header : picked) {
             const QJsonValue value = rows.at(row).toArray().at(headers.toVariantList().indexOf(header));
-            if (csv || !value.isDouble()) {
-                QVERIFY2(csv || value.isString() || value.isNull(), qPrintable(header)); // no numbers as texts
+            // In the workbook every figure is a number, not a text; only an incomplete group's are empty.
+            QVERIFY2(csv || value.isDouble() || header == "接线方式" || (row == 4 && value.isNull()), qPrintable(header));
+            if (!value.isDouble()) {
                 texts << value.toString();
                 continue;
             }
@@ -232,9 +233,11 @@ void GroupTablesTest::history()
     QCOMPARE(rows.mid(2), QStringList({ "2026-12-01 09:00:00|1|数据不完整|未读完",
                                         "2026-12-01 09:00:00|2|三相三线|完整",
                                         "2026-11-30 18:05:09|||文件无法读取" }));
-    const QString now = QFileInfo(cutShort).baseName().replace('_', ' ');
-    QCOMPARE(rows.mid(0, 2), QStringList({ now.left(11) + now.mid(11).replace('-', ':') + "|1|三相三线|未读完",
-                                           QFileInfo(complete).baseName().left(10) + rows.at(1).mid(10, 9) + "|1|三相四线|完整" }));
+    const auto shown = [](const QString &copy) { // "2026-12-07_12-32-55.dat" read at 2026-12-07 12:32:55
+        const QString name = QFileInfo(copy).baseName();
+        return name.left(10) + ' ' + name.mid(11).replace('-', ':');
+    };
+    QCOMPARE(rows.mid(0, 2), QStringList({ shown(cutShort) + "|1|三相三线|未读完", shown(complete) + "|1|三相四线|完整" }));
 
     // Opened as the open action opens a file.
     QTableWidget *table = dialog->table();
