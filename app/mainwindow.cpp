@@ -1,13 +1,17 @@
 #include "mainwindow.h"
 
+#include "historydialog.h"
 #include "mainwindowform.h"
+#include "overviewdialog.h"
 #include "wiringcheckdialog.h"
 
 #include "device/datafile.h"
 #include "device/deviceprotocol.h"
 #include "device/grouplist.h"
 #include "device/portdiagnosis.h"
+#include "device/readinghistory.h"
 #include "device/wholefile.h"
+#include "report/grouptable.h"
 #include "report/pdfreport.h"
 #include "view/diagramfile.h"
 #include "view/measurementtable.h"
@@ -60,6 +64,9 @@ MainWindow::MainWindow(QWidget *parent)
     // Not a slot of its own: the window's slots are the designed fourteen.
     connect(ui->action_pdf, &QAction::triggered, this, &MainWindow::chooseAndExportPdf);
     connect(ui->action_wiring_check, &QAction::triggered, this, &MainWindow::showWiringCheck);
+    connect(ui->action_overview, &QAction::triggered, this, &MainWindow::showOverview);
+    connect(ui->action_export_table, &QAction::triggered, this, &MainWindow::chooseAndExportTable);
+    connect(ui->action_history, &QAction::triggered, this, &MainWindow::showHistory);
 }
 
 MainWindow::~MainWindow()
@@ -352,6 +359,74 @@ std::optional<GroupValues> MainWindow::valuesToReport(const QString &title, cons
     return values;
 }
 
+void MainWindow::showOverview()
+{
+    if (groupList.isEmpty()) {
+        showInformation(tr("总览"), tr("列表中没有数据！"));
+        return;
+    }
+    if (overviewDialog)
+        overviewDialog->close(); // one overview, of the list as it is now
+    overviewDialog = new OverviewDialog(groupList, this);
+    overviewDialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(overviewDialog, &OverviewDialog::groupActivated, this, &MainWindow::showListedGroup);
+    overviewDialog->show();
+}
+
+void MainWindow::showListedGroup(int row)
+{
+    if (row < 0 || row >= groupList.size())
+        return;
+    ui->listWidget->setCurrentRow(row);
+    ui->listWidget->scrollToItem(ui->listWidget->item(row));
+    on_listWidget_clicked(ui->listWidget->model()->index(row, 0));
+}
+
+void MainWindow::chooseAndExportTable()
+{
+    if (groupList.isEmpty()) {
+        showInformation(tr("导出表格"), tr("列表中没有数据！"));
+        return;
+    }
+    const QString xlsxFilter = tr("Excel工作簿 (*.xlsx)");
+    const QString csvFilter = tr("CSV文件 (*.csv)");
+    QString chosenFilter = xlsxFilter;
+    const QString fileName = QFileDialog::getSaveFileName(this, tr("保存文件"), QStringLiteral("./"),
+                                                          xlsxFilter + QStringLiteral(";;") + csvFilter,
+                                                          &chosenFilter);
+    if (fileName.isEmpty())
+        return;
+    exportGroupTable(withSuffix(fileName, chosenFilter == csvFilter ? "csv" : "xlsx"));
+}
+
+bool MainWindow::exportGroupTable(const QString &fileName)
+{
+    const bool csv = QFileInfo(fileName).suffix().compare(QStringLiteral("csv"), Qt::CaseInsensitive) == 0;
+    QString error;
+    const bool written = csv ? GroupTable::saveCsv(fileName, groupList, &error)
+                             : GroupTable::saveXlsx(fileName, groupList, &error);
+    if (!written) {
+        qWarning().noquote() << "table" << fileName << "not written:" << error;
+        showInformation(tr("测试报告"), tr("文档%1导出失败！").arg(fileName));
+        return false;
+    }
+    showInformation(tr("测试报告"), tr("文档%1导出成功！").arg(fileName));
+    return true;
+}
+
+void MainWindow::showHistory()
+{
+    const QList<ReadingHistory::Copy> copies = ReadingHistory::list();
+    if (copies.isEmpty()) {
+        showInformation(tr("历史读取"), tr("还没有读取数据的记录！"));
+        return;
+    }
+    auto *dialog = new HistoryDialog(copies, readingArchive.fileName(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &HistoryDialog::openRequested, this, &MainWindow::openDataFile);
+    dialog->open();
+}
+
 MainWindow::PdfOutcome MainWindow::writePdfReport(const QString &fileName, const QList<int> &rows)
 {
     // A copy: groups that arrive while the progress dialog lets events in
@@ -548,7 +623,7 @@ void MainWindow::handleReply(const QString &line)
         showInformation(tr(DeviceProtocol::SuccessTitle), tr(DeviceProtocol::DeletedText));
         break;
     case DeviceProtocol::Reply::End:
-        readingArchive.endRead();
+        readingArchive.finishRead();
         groupsOfRead = -1;
         setReportsEnabled(true);
         ui->action_save->setEnabled(true);
@@ -586,6 +661,8 @@ void MainWindow::showGroup(int row)
 
 void MainWindow::resetView()
 {
+    if (overviewDialog)
+        overviewDialog->close(); // it showed the groups of the list now emptied
     MeasurementTable::showZeros(ui->tableWidget);
     ui->label->clear();
     PhasorDiagram::drawDiagramBackground(ui->label, PhasorDiagram::backgroundColour());

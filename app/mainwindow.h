@@ -12,11 +12,13 @@
 #include <QIcon>
 #include <QMainWindow>
 #include <QModelIndex>
+#include <QPointer>
 #include <QStringList>
 #include <functional>
 #include <optional>
 
 class MainWindowForm;
+class OverviewDialog;
 class QLabel;
 class QSerialPort;
 
@@ -57,6 +59,11 @@ public:
     // cancel leaves no file.
     enum class PdfOutcome { Written, Failed, Cancelled };
     PdfOutcome writePdfReport(const QString &fileName, const QList<int> &rows);
+
+    // What the table action does once the user has named the file: every
+    // group of the list as an Excel workbook (.xlsx) or, for a name ending in
+    // .csv, as a CSV file. The user is told whether it worked.
+    bool exportGroupTable(const QString &fileName);
 
     // Where the connect action looks for the instrument's port. The tool
     // asks the system; tests hand it ports of their own.
@@ -114,6 +121,14 @@ private:
     std::optional<GroupValues> valuesToReport(const QString &title, const QString &incomplete);
     std::optional<GroupValues> valuesToReport(ReportKind kind);
     bool writeReport(ReportKind kind, const QString &fileName, const GroupValues &values);
+    // The overview action: every group of the list in a dialog of its own.
+    void showOverview();
+    // A group chosen in the overview, shown as a click on its entry shows it.
+    void showListedGroup(int row);
+    // The table action: asks for the file and the kind, exports, tells.
+    void chooseAndExportTable();
+    // The history action: the copies of readings; the one chosen is opened.
+    void showHistory();
     // Word, Excel, PDF and the wiring check: enabled and disabled together.
     void setReportsEnabled(bool enabled);
 
@@ -141,6 +156,8 @@ private:
     QIcon deviceGroupIcon;
     PortEnumerator portEnumerator = systemSerialPorts;
     QString sysfsRoot;
+    // Open while the list it shows is; closed when the list is emptied.
+    QPointer<OverviewDialog> overviewDialog;
     // A copy of every group read, in the user's data folder.
     ReadingArchive readingArchive;
     // Reply lines framed but not handled yet, in arrival order. A reply that

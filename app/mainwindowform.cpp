@@ -193,6 +193,10 @@ void MainWindowForm::setupUi(QMainWindow *MainWindow)
     action_open = makeAction(MainWindow, "action_open", true, resourceIcon(":/pic/open.png"));
     action_pdf = makeAction(MainWindow, "action_pdf", false, resourceIcon(":/pic/pdf.png"));
     action_wiring_check = makeAction(MainWindow, "action_wiring_check", false, resourceIcon(":/pic/check.png"));
+    // Always enabled: with an empty list they say so.
+    action_overview = makeAction(MainWindow, "action_overview", true, resourceIcon(":/pic/overview.png"));
+    action_export_table = makeAction(MainWindow, "action_export_table", true, resourceIcon(":/pic/table.png"));
+    action_history = makeAction(MainWindow, "action_history", true, resourceIcon(":/pic/history.png"));
 
     centralWidget = new QWidget(MainWindow);
     centralWidget->setObjectName(QString::fromLatin1("centralWidget"));
@@ -260,6 +264,9 @@ void MainWindowForm::setupUi(QMainWindow *MainWindow)
     mainToolBar->addAction(action_excel);
     mainToolBar->addAction(action_pdf);
     mainToolBar->addAction(action_wiring_check);
+    mainToolBar->addAction(action_overview);
+    mainToolBar->addAction(action_export_table);
+    mainToolBar->addAction(action_history);
 
     retranslateUi(MainWindow);
     QMetaObject::connectSlotsByName(MainWindow);
@@ -277,6 +284,9 @@ void MainWindowForm::retranslateUi(QMainWindow *MainWindow)
     action_open->setText(tr("打开文件"));
     action_pdf->setText(tr("导出PDF"));
     action_wiring_check->setText(tr("接线检查"));
+    action_overview->setText(tr("总览"));
+    action_export_table->setText(tr("导出表格"));
+    action_history->setText(tr("历史读取"));
     groupBox->setTitle(tr("数据(点击查看)"));
     groupBox_2->setTitle(tr("参数"));
 

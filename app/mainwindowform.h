@@ -31,6 +31,11 @@ public:
     // and the wiring check.
     QAction *action_pdf;
     QAction *action_wiring_check;
+    // Then every group at once: the overview, the table of all groups
+    // (Excel workbook or CSV) and the history of readings.
+    QAction *action_overview;
+    QAction *action_export_table;
+    QAction *action_history;
     QWidget *centralWidget;
     QGroupBox *groupBox;
     QGridLayout *gridLayout_2;

@@ -26,6 +26,14 @@ void ReadingArchive::endRead()
     failed = false;
 }
 
+void ReadingArchive::finishRead()
+{
+    // A copy that missed groups (a full disk, say) stays marked.
+    if (file.isOpen() && !failed)
+        QFile::remove(markerOf(file.fileName()));
+    endRead();
+}
+
 void ReadingArchive::append(const QString &group)
 {
     if (failed)
@@ -61,8 +69,13 @@ bool ReadingArchive::openFile()
                                 : stem + QStringLiteral("_%1.dat").arg(n));
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
             const QByteArray signature = DataFile::signatureLine();
+            QFile marker(markerOf(file.fileName()));
+            if (!marker.open(QIODevice::WriteOnly))
+                qWarning().noquote() << "reading copy" << file.fileName()
+                                     << "cannot be marked as under way:" << marker.errorString();
             if (file.write(signature) == signature.size() && file.flush())
                 return true;
+            marker.remove();
             qWarning().noquote() << "reading copy" << file.fileName()
                                  << "cannot be written:" << file.errorString();
             file.remove();

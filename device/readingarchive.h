@@ -10,6 +10,10 @@
 // its own, "readings/YYYY-MM-DD_HH-mm-ss.dat" in the user's data folder,
 // named after the moment the read began; every group is appended and handed
 // to the system as it arrives, so a read cut short keeps what came through.
+// While a read is under way, a marker file stands beside its copy; it is
+// removed when the instrument ends the read with "end". A marker left behind
+// (cable pulled, link broken, tool closed or crashed) tells that the copy
+// holds a read cut short. The copy itself stays a valid data file.
 // The copy never stands in the way of the read: when the file cannot be
 // written, a warning goes to the debug output and the groups are not kept.
 class ReadingArchive
@@ -23,8 +27,13 @@ public:
     // Appends a group to the file of the current read, created on the
     // first group. A group without a read begun starts one.
     void append(const QString &group);
-    // The current read is over; its file is closed.
+    // The instrument has ended the current read: its copy is complete.
+    void finishRead();
+    // The current read stops here, complete or not; its file is closed.
     void endRead();
+
+    // The marker file that stands beside a copy while its read is not complete.
+    static QString markerOf(const QString &copyPath) { return copyPath + QStringLiteral(".incomplete"); }
 
     // The file of the current read; empty before its first group.
     QString fileName() const { return file.fileName(); }

@@ -46,7 +46,9 @@ if(UNIX AND NOT APPLE)
 phase and volt-ampere meter over its CH340 USB serial adapter, shows each
 group as a table of voltages, currents, angles and powers and as a phasor
 diagram, keeps groups in data files and exports test reports for Word and
-Excel. A copy of every reading is kept in the user's data folder.")
+Excel, and every group at once as an overview, an Excel workbook or a CSV
+file. A copy of every reading is kept in the user's data folder and listed
+in its history.")
     set(CPACK_DEBIAN_PACKAGE_NAME datamanager)
     set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
     set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${DM_PACKAGE_MAINTAINER}")

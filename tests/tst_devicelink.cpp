@@ -55,7 +55,8 @@ private:
     }
     void connectWindow(WindowDriver &driver, const QString &port,
                        const QStringList &messages = { "通信成功|已连接上设备！" });
-    // The groups of the copies of readings, one list per copy, oldest first.
+    // The groups of the copies of readings, one list per copy, oldest first;
+    // "cut short" after those of a copy marked so.
     QList<QStringList> copies(WindowDriver &driver);
     std::unique_ptr<InstrumentProcess> m_instrument;
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -77,6 +78,10 @@ QList<QStringList> DeviceLinkTest::copies(WindowDriver &driver)
     QList<QStringList> groups;
     const QDir folder(m_dir->filePath("data/tst_devicelink/readings"));
     for (const QString &name : folder.entryList(QDir::Files, QDir::Name)) {
+        if (name.endsWith(".dat.incomplete") && !groups.isEmpty()) { // follows the name of its copy
+            groups.last() << "cut short";
+            continue;
+        }
         if (!QRegularExpression("^\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d(_\\d)?\\.dat$").match(name).hasMatch())
             return { { "misnamed " + name } };
         driver.open(folder.filePath(name)); // "打开文件" opens it
@@ -240,7 +245,7 @@ void DeviceLinkTest::linkEndsInTheMiddleOfALine()
         QVERIFY(driver.dialogs().messages.isEmpty());
         driver.clickEntry(1);
         QVERIFY(driver.action("action_save")->isEnabled());
-        QCOMPARE(copies(driver), QList<QStringList>({ InstrumentProcess::Groups.mid(0, 2) }));
+        QCOMPARE(copies(driver), QList<QStringList>({ InstrumentProcess::Groups.mid(0, 2) << "cut short" }));
     } else {
         QTRY_VERIFY(driver.window().pendingReplyText().size() >= 4);
         driver.action("action_connect_device")->trigger();

@@ -272,6 +272,72 @@ QImage checkPicture()
     return image;
 }
 
+// A sheet of rows and columns, its header row in the colour given; the
+// table of all groups and, with a magnifier, the overview.
+void paintSheet(QPainter &p, const QColor &header)
+{
+    p.setPen(QPen(QColor(110, 110, 110), 1.2));
+    p.setBrush(Qt::white);
+    p.drawRoundedRect(QRectF(5, 7, 38, 34), 2, 2);
+    p.setPen(Qt::NoPen);
+    p.setBrush(header);
+    p.drawRect(QRectF(5.6, 7.6, 36.8, 7));
+    p.setPen(QPen(QColor(150, 150, 150), 1));
+    for (qreal y = 21; y < 41; y += 6.5)
+        p.drawLine(QPointF(6, y), QPointF(42, y));
+    for (qreal x = 17; x < 42; x += 12.5)
+        p.drawLine(QPointF(x, 15), QPointF(x, 40));
+}
+
+QImage overviewPicture()
+{
+    QImage image = canvas(48);
+    QPainter p;
+    beginPainter(p, image);
+    paintSheet(p, QColor(20, 70, 180));
+    p.setPen(QPen(QColor(60, 60, 60), 4.5, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(36, 36), QPointF(44, 44));
+    p.setPen(QPen(QColor(60, 60, 60), 2.5));
+    p.setBrush(QColor(200, 225, 255, 200));
+    p.drawEllipse(QPointF(30, 30), 8, 8);
+    return image;
+}
+
+QImage tablePicture()
+{
+    QImage image = canvas(48);
+    QPainter p;
+    beginPainter(p, image);
+    paintSheet(p, QColor(30, 130, 70));
+    // an arrow out of the sheet: the export
+    p.setPen(QPen(QColor(200, 120, 0), 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawLine(QPointF(27, 33), QPointF(42, 33));
+    const QPointF head[] = { QPointF(37, 27), QPointF(43, 33), QPointF(37, 39) };
+    p.drawPolyline(head, 3);
+    return image;
+}
+
+// A clock face: the readings of earlier days.
+QImage historyPicture()
+{
+    QImage image = canvas(48);
+    QPainter p;
+    beginPainter(p, image);
+    disc(p, QColor(255, 230, 150), QColor(200, 140, 20));
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.drawEllipse(QPointF(24, 24), 15, 15);
+    p.setPen(QPen(QColor(70, 70, 70), 1.5, Qt::SolidLine, Qt::RoundCap));
+    for (int hour = 0; hour < 12; ++hour) {
+        const qreal a = qDegreesToRadians(30.0 * hour);
+        p.drawLine(QPointF(24 + 12 * qCos(a), 24 + 12 * qSin(a)), QPointF(24 + 14 * qCos(a), 24 + 14 * qSin(a)));
+    }
+    p.setPen(QPen(QColor(40, 40, 40), 3, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(24, 24), QPointF(24, 14));
+    p.drawLine(QPointF(24, 24), QPointF(31, 28));
+    return image;
+}
+
 // Window icon: the emblem with a scale band below it.
 QImage logoPicture()
 {
@@ -333,6 +399,9 @@ int main(int argc, char *argv[])
     ok &= write(excelPicture(), dir.filePath(QStringLiteral("excel.png")), "PNG");
     ok &= write(pdfPicture(), dir.filePath(QStringLiteral("pdf.png")), "PNG");
     ok &= write(checkPicture(), dir.filePath(QStringLiteral("check.png")), "PNG");
+    ok &= write(overviewPicture(), dir.filePath(QStringLiteral("overview.png")), "PNG");
+    ok &= write(tablePicture(), dir.filePath(QStringLiteral("table.png")), "PNG");
+    ok &= write(historyPicture(), dir.filePath(QStringLiteral("history.png")), "PNG");
     if (argc == 3) {
         const QDir iconDir(QString::fromLocal8Bit(argv[2]));
         ok &= QDir().mkpath(iconDir.path())

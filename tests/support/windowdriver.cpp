@@ -27,6 +27,10 @@ QStringList WindowDriver::enabledControls() const
     // The wiring check goes with the reports.
     if (action("action_wiring_check")->isEnabled() != action("action_word")->isEnabled())
         names << QStringLiteral("wiring_check apart from word");
+    // The overview, the table and the history are always enabled.
+    for (const char *name : { "action_overview", "action_export_table", "action_history" })
+        if (!action(name)->isEnabled())
+            names << QString::fromLatin1(name).mid(7) + QStringLiteral(" disabled");
     for (const char *name : { "SRadioButton", "NRadioButton", "LRadioButton", "DRadioButton" })
         if (radio(name)->isEnabled())
             names << QString::fromLatin1(name).left(1);

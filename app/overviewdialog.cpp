@@ -1,0 +1,56 @@
+#include "overviewdialog.h"
+
+#include "view/overviewmodel.h"
+
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QScreen>
+#include <QSortFilterProxyModel>
+#include <QTableView>
+#include <QVBoxLayout>
+
+OverviewDialog::OverviewDialog(const QStringList &groups, QWidget *parent)
+    : QDialog(parent)
+    , m_model(new OverviewModel(groups, this))
+    , m_sorted(new QSortFilterProxyModel(this))
+    , m_view(new QTableView(this))
+{
+    setWindowTitle(tr("总览"));
+    QFont font;
+    font.setPointSize(11);
+    setFont(font);
+
+    m_sorted->setSourceModel(m_model);
+    m_sorted->setSortRole(OverviewModel::SortRole);
+    m_view->setObjectName(QStringLiteral("overviewTable"));
+    m_view->setModel(m_sorted);
+    m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_view->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_view->setWordWrap(false);
+    m_view->verticalHeader()->setVisible(false);
+    // Rows of one height need no measuring, however many there are.
+    m_view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 8);
+    m_view->horizontalHeader()->setResizeContentsPrecision(200);
+    m_view->setSortingEnabled(true);
+    m_view->sortByColumn(OverviewModel::Group, Qt::AscendingOrder);
+    m_view->resizeColumnsToContents();
+    m_view->horizontalHeader()->setStretchLastSection(true);
+    connect(m_view, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
+        emit groupActivated(m_sorted->mapToSource(index).row());
+    });
+
+    auto *hint = new QLabel(tr("共%1组。点击列标题排序，双击一行在主窗口中显示该组。").arg(groups.size()), this);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(hint);
+    layout->addWidget(m_view);
+    layout->addWidget(buttons);
+    // Wide enough for every column, verdicts included, as far as the screen allows.
+    const QRect screen = this->screen()->availableGeometry();
+    resize(qMin(screen.width() - 40, m_view->horizontalHeader()->length() + 60), qMin(screen.height() - 40, 640));
+}

@@ -1,0 +1,34 @@
+#ifndef OVERVIEWDIALOG_H
+#define OVERVIEWDIALOG_H
+
+#include <QDialog>
+#include <QStringList>
+
+class QSortFilterProxyModel;
+class QTableView;
+class OverviewModel;
+
+// 总览: every group of the list in a table, one row each, sorted by a click
+// on any column's header. Double-clicking a row asks the window to show that
+// group. It holds a copy of the groups, so it stays valid whatever happens
+// to the list; the window closes it when the list is emptied.
+class OverviewDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    OverviewDialog(const QStringList &groups, QWidget *parent);
+
+    QTableView *table() const { return m_view; }
+
+signals:
+    // The list row of the group double-clicked.
+    void groupActivated(int row);
+
+private:
+    OverviewModel *m_model;
+    QSortFilterProxyModel *m_sorted;
+    QTableView *m_view;
+};
+
+#endif // OVERVIEWDIALOG_H

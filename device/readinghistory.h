@@ -1,0 +1,28 @@
+#ifndef READINGHISTORY_H
+#define READINGHISTORY_H
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+// The copies of readings that ReadingArchive keeps, as the history lists
+// them: newest first, each with the moment its read began, the number of its
+// groups, the first group's wiring system and whether the read was cut short.
+namespace ReadingHistory {
+
+struct Copy
+{
+    QString path;
+    QDateTime readAt;    // from the file's name
+    int groupCount = -1; // -1: the file is not a data file (any more)
+    QString wiring;      // of the first group; empty without groups
+    bool cutShort = false;
+};
+
+// The copies in folder (ReadingArchive::folder() by default). Files whose
+// names the archive does not give are left out.
+QList<Copy> list(const QString &folder = QString());
+
+} // namespace ReadingHistory
+
+#endif // READINGHISTORY_H
