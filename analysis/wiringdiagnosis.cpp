@@ -393,33 +393,38 @@ Refund refund(double k, double registeredEnergy)
     return r;
 }
 
-QStringList reportLines(const GroupValues &values, LoadWindow window)
+QString formLine(const Diagnosis &d, LoadWindow window)
 {
-    const Diagnosis d = diagnose(values, window);
-    QStringList lines;
+    switch (d.status) {
+    case Status::Identified:
+        return tr("接线形式：%1（%2，负载角%3，按%4判定）")
+            .arg(d.form, d.correct ? tr("正确接线") : tr("错误接线"), degrees(d.loadAngle), loadWindowText(window));
+    case Status::Losses:
+        return tr("接线形式：不能确定（%1）").arg(d.summary);
+    case Status::NoFit:
+        return tr("接线形式：%1（最小偏差%2）").arg(d.summary, degrees(d.deviation));
+    case Status::NotJudged:
+        break;
+    }
+    return tr("接线形式：%1").arg(d.summary);
+}
+
+QString kLine(const Diagnosis &d)
+{
+    if (std::isnan(d.k))
+        return tr("更正系数K：不能计算");
     QString k = kText(d.k);
     if (!kMeaning(d.k).isEmpty())
         k += tr("（%1）").arg(kMeaning(d.k));
-    switch (d.status) {
-    case Status::Identified:
-        lines << tr("接线形式：%1（%2，负载角%3，按%4判定）")
-                     .arg(d.form, d.correct ? tr("正确接线") : tr("错误接线"), degrees(d.loadAngle),
-                          loadWindowText(window))
-              << tr("更正系数K：%1").arg(k);
-        break;
-    case Status::Losses:
-        lines << tr("接线形式：不能确定（%1）").arg(d.summary)
-              << (std::isnan(d.k) ? tr("更正系数K：不能计算")
-                                  : tr("更正系数K：%1（按负载对称、其余接线正确估算）").arg(k));
-        break;
-    case Status::NoFit:
-        lines << tr("接线形式：%1（最小偏差%2）").arg(d.summary, degrees(d.deviation))
-              << tr("更正系数K：不能计算");
-        break;
-    case Status::NotJudged:
-        lines << tr("接线形式：%1").arg(d.summary) << tr("更正系数K：不能计算");
-        break;
-    }
+    if (d.kEstimated)
+        k += tr("（按负载对称、其余接线正确估算）");
+    return tr("更正系数K：%1").arg(k);
+}
+
+QStringList reportLines(const GroupValues &values, LoadWindow window)
+{
+    const Diagnosis d = diagnose(values, window);
+    QStringList lines{ formLine(d, window), kLine(d) };
     if (!d.corrections.isEmpty())
         lines << tr("更正方法：%1").arg(d.corrections.join(tr("；")));
     for (const WiringCheck::Finding &finding : WiringCheck::check(values, window))

@@ -73,6 +73,12 @@ struct Refund
 };
 Refund refund(double k, double registeredEnergy);
 
+// "接线形式：[Uab,Ia][Ucb,Ic]（正确接线，负载角30.0°，按感性 0°～60°判定）",
+// "接线形式：不能确定（A相失压）", …
+QString formLine(const Diagnosis &diagnosis, LoadWindow window);
+// "更正系数K：∞（表计停走）", "更正系数K：1.500（按负载对称、其余接线正确估算）", …
+QString kLine(const Diagnosis &diagnosis);
+
 // The lines of a report: "接线形式：…", "更正系数K：…", the corrections,
 // then the lines of the wiring check's findings.
 QStringList reportLines(const GroupValues &values, LoadWindow window);

@@ -264,8 +264,10 @@ void MainWindow::showWiringCheck()
             return;
         }
     }
-    auto *dialog = new WiringCheckDialog(ui->listWidget->item(row)->text(), WiringCheck::check(values), this);
+    auto *dialog = new WiringCheckDialog(ui->listWidget->item(row)->text(), values, loadWindow, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &WiringCheckDialog::loadWindowChanged, this,
+            [this](WiringDiagnosis::LoadWindow window) { loadWindow = window; });
     dialog->open();
 }
 
@@ -274,7 +276,7 @@ MainWindow::PdfOutcome MainWindow::writePdfReport(const QString &fileName, const
     // A copy: groups that arrive while the progress dialog lets events in
     // do not move the rows chosen.
     const QStringList groups = groupList;
-    PdfReport report(fileName, orientation(), imageLabel->font());
+    PdfReport report(fileName, orientation(), imageLabel->font(), loadWindow);
     if (!report.open())
         return PdfOutcome::Failed;
 
