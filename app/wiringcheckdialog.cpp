@@ -106,6 +106,8 @@ WiringCheckDialog::WiringCheckDialog(const QString &groupName, const GroupValues
     refundRow->addWidget(m_energy);
     refundRow->addWidget(new QLabel(tr("kWh"), this));
     refundRow->addWidget(m_refund, 1);
+    // Room for the longest result, so that it never runs out of sight.
+    m_refund->setMinimumWidth(m_refund->fontMetrics().horizontalAdvance(tr("ΔW = (K−1)·W′ = -000000.00 kWh，应追补")));
 
     auto *reminder = new QLabel(tr("以上结果由测得的相位角推断，仅供参考，请在现场核实。"), this);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
