@@ -402,6 +402,8 @@ QString formLine(const Diagnosis &d, LoadWindow window)
     case Status::Losses:
         return tr("接线形式：不能确定（%1）").arg(d.summary);
     case Status::NoFit:
+        if (!std::isfinite(d.deviation)) // angles that are no numbers
+            return tr("接线形式：%1").arg(d.summary);
         return tr("接线形式：%1（最小偏差%2）").arg(d.summary, degrees(d.deviation));
     case Status::NotJudged:
         break;
