@@ -1,9 +1,23 @@
 #include "groupverdict.h"
 
+#include "wiringdiagnosis.h"
+
+#include <QCoreApplication>
+
 Verdict verdictOf(const GroupValues &values)
 {
-    // The first of the most severe findings: the check lists them in the
-    // order a technician looks (lost phases before sequences and angles).
+    // The form and what it costs, where the readings name one.
+    const WiringDiagnosis::Diagnosis diagnosis = WiringDiagnosis::diagnose(values);
+    if (diagnosis.status == WiringDiagnosis::Status::Identified) {
+        QString text = QCoreApplication::translate("WiringCheck", "%1，K=%2")
+                           .arg(diagnosis.form, WiringDiagnosis::kText(diagnosis.k));
+        const QString meaning = WiringDiagnosis::kMeaning(diagnosis.k);
+        if (!meaning.isEmpty())
+            text += QCoreApplication::translate("WiringCheck", "（%1）").arg(meaning);
+        return { text, diagnosis.correct ? WiringCheck::Severity::Normal : WiringCheck::Severity::Fault };
+    }
+    // Else the first of the most severe findings: the check lists them in
+    // the order a technician looks (lost phases before sequences and angles).
     const QList<WiringCheck::Finding> findings = WiringCheck::check(values);
     Verdict verdict;
     bool found = false;

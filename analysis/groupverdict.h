@@ -9,8 +9,9 @@
 struct GroupValues;
 
 // The one-line verdict on the wiring of a group that the overview and the
-// table export show for each group: the worst finding of the wiring check,
-// or "未发现接线异常" when there is none.
+// table export show for each group: the form the diagnosis names (under the
+// default load-angle window) with its correction factor, "[Ua,-Ia][Ub,Ib][Uc,Ic]，K=3.000";
+// where it names none, the worst finding of the wiring check.
 struct Verdict
 {
     QString text;

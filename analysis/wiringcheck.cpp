@@ -4,6 +4,7 @@
 #include "view/numbertext.h"
 
 #include <QCoreApplication>
+#include <QtMath>
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
@@ -16,13 +17,6 @@ QString tr(const char *text)
 {
     return QCoreApplication::translate("WiringCheck", text);
 }
-
-// A voltage below this share of the highest one is lost, as long as the
-// highest is above the floor (below it nothing is connected at all).
-constexpr double LostVoltageShare = 0.10;
-constexpr double VoltageFloor = 10.0;
-constexpr double LostCurrentShare = 0.02;
-constexpr double CurrentFloor = 0.05;
 
 // Into [0, 360] (a tiny negative angle rounds up to 360).
 double reduced(double degrees)
@@ -56,8 +50,9 @@ Sequence sequenceOf(std::initializer_list<Bearing> bearings)
     bool positive = true;
     bool negative = true;
     for (const Bearing &b : bearings) {
-        positive = positive && apart(b.angle, b.positiveIdeal) <= SequenceTolerance;
-        negative = negative && apart(b.angle, 360.0 - b.positiveIdeal) <= SequenceTolerance;
+        // Inclusive, also for angles that reach the bound through rounding.
+        positive = positive && apart(b.angle, b.positiveIdeal) <= SequenceTolerance + 1e-9;
+        negative = negative && apart(b.angle, 360.0 - b.positiveIdeal) <= SequenceTolerance + 1e-9;
     }
     return positive ? Sequence::Positive : negative ? Sequence::Negative : Sequence::Unknown;
 }
@@ -129,7 +124,7 @@ QString findingLine(const Finding &finding)
     return line;
 }
 
-QList<Finding> check(const GroupValues &v)
+QList<Finding> check(const GroupValues &v, WiringDiagnosis::LoadWindow window)
 {
     const bool fourWire = v.isFourWire();
     if (!fourWire && !v.isThreeWire())
@@ -170,9 +165,7 @@ QList<Finding> check(const GroupValues &v)
             findings << Finding{ Severity::Hint, tr("电压相序不能判断"), basis };
     }
 
-    // Three-wire has two currents; their angle tells the sequence as well,
-    // and it is what shows a reversed current under an inductive load,
-    // where the total power stays positive.
+    // Three-wire has two currents; their angle tells the sequence as well.
     if (!allCurrents) {
         findings << Finding{ Severity::Hint, tr("电流相序不能判断"), missingCurrent };
     } else {
@@ -185,7 +178,7 @@ QList<Finding> check(const GroupValues &v)
         if (currents == Sequence::Unknown)
             findings << Finding{ Severity::Hint, tr("电流相序不能判断"), basis };
         else if (voltages != Sequence::Unknown && currents != voltages)
-            findings << Finding{ Severity::Fault, tr("电流相序与电压相序不一致，可能有两相电流互换"), basis };
+            findings << Finding{ Severity::Fault, tr("电流相序与电压相序不一致"), basis };
         else if (currents == Sequence::Positive)
             findings << Finding{ Severity::Normal, tr("电流正相序"), basis };
         else
@@ -201,26 +194,33 @@ QList<Finding> check(const GroupValues &v)
             const double a = reduced(p.powerAngle);
             const QString basis = tr("%1→%2 %3").arg(p.voltageName, p.currentName, angle(a));
             if (a > 90 && a < 270)
-                findings << Finding{ Severity::Fault,
-                                     tr("%1相有功功率为负：电流极性可能接反，或该相反向送电").arg(p.letter),
-                                     basis };
-            else if (a > 270 && a < 330) // positive power, beyond -30 degrees
-                findings << Finding{ Severity::Hint, tr("%1相功率因数角异常，可能电流接错相").arg(p.letter),
-                                     basis };
+                findings << Finding{ Severity::Fault, tr("%1相有功功率为负").arg(p.letter), basis };
+            else if (a >= 270 && a < 330) // no or positive power, beyond -30 degrees
+                findings << Finding{ Severity::Hint, tr("%1相功率因数角异常").arg(p.letter), basis };
         }
     } else if (allVoltages && allCurrents) {
         // The element of Uab alone reads negative below power factor 0.5, so
-        // only the total tells the direction.
-        const double total = v.activePowerA + v.activePowerC;
-        if (total < 0)
-            findings << Finding{ Severity::Fault, tr("总有功功率为负：电流极性可能接反，或反向送电"),
-                                 tr("Pab+Pcb %1W").arg(NumberText::fixed(total, NumberText::PowerDecimals)) };
+        // only the total tells the direction. Worked out here from reduced
+        // angles in exact radians: the table's powers round the factor, so
+        // their sign could hang on whether an angle is written -85 or 275.
+        double total = 0;
+        double voltAmperes = 0;
+        for (const Phase &p : std::as_const(phases)) {
+            total += p.voltage * p.current * std::cos(qDegreesToRadians(reduced(p.powerAngle)));
+            voltAmperes += p.voltage * p.current;
+        }
+        const QString basis = tr("Pab+Pcb %1W").arg(NumberText::fixed(total, NumberText::PowerDecimals));
+        if (!(std::fabs(total) > WiringDiagnosis::StoppedShare * voltAmperes))
+            findings << Finding{ Severity::Hint, tr("总有功功率接近零"), basis };
+        else if (total < 0)
+            findings << Finding{ Severity::Fault, tr("总有功功率为负"), basis };
     }
 
     const bool clean = std::all_of(findings.cbegin(), findings.cend(), [](const Finding &f) {
         return f.severity == Severity::Normal;
     });
-    if (clean)
+    // All facts in order is not enough: some wrong forms show none.
+    if (clean && WiringDiagnosis::diagnose(v, window).correct)
         findings.prepend({ Severity::Normal, tr("未发现接线异常"), QString() });
     return findings;
 }

@@ -324,9 +324,11 @@ void MainWindow::showWiringCheck()
         valuesToReport(tr("接线检查"), tr("本组数据不完整，无法检查。"));
     if (!values)
         return;
-    auto *dialog = new WiringCheckDialog(ui->listWidget->item(reportRow())->text(),
-                                         WiringCheck::check(*values), this);
+    auto *dialog = new WiringCheckDialog(ui->listWidget->item(reportRow())->text(), *values,
+                                         loadWindow, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &WiringCheckDialog::loadWindowChanged, this,
+            [this](WiringDiagnosis::LoadWindow window) { loadWindow = window; });
     dialog->open();
 }
 
@@ -432,7 +434,7 @@ MainWindow::PdfOutcome MainWindow::writePdfReport(const QString &fileName, const
     // A copy: groups that arrive while the progress dialog lets events in
     // do not move the rows chosen.
     const QStringList groups = groupList;
-    PdfReport report(fileName, orientation(), imageLabel->font());
+    PdfReport report(fileName, orientation(), imageLabel->font(), loadWindow);
     if (!report.open())
         return PdfOutcome::Failed;
 

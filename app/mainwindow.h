@@ -5,6 +5,7 @@
 #include "device/readingarchive.h"
 #include "device/replyframer.h"
 #include "device/serialports.h"
+#include "analysis/wiringdiagnosis.h"
 #include "report/reportvalues.h"
 #include "view/groupvalues.h"
 #include "view/phasordiagram.h"
@@ -152,6 +153,9 @@ private:
     int groupCounter = 1;
     int shownRow = -1; // list row of the group shown, -1 when none is
     GroupValues groupValues;
+    // The load-angle window last chosen in the wiring check, for this
+    // session: the wiring check and the PDF report diagnose under it.
+    WiringDiagnosis::LoadWindow loadWindow = WiringDiagnosis::LoadWindow::Inductive0To60;
     GroupList::EntryStyle entryStyle;
     QIcon deviceGroupIcon;
     PortEnumerator portEnumerator = systemSerialPorts;

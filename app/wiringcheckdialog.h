@@ -1,27 +1,55 @@
 #ifndef WIRINGCHECKDIALOG_H
 #define WIRINGCHECKDIALOG_H
 
-#include "analysis/wiringcheck.h"
+#include "analysis/wiringdiagnosis.h"
+#include "view/groupvalues.h"
 
 #include <QDialog>
 
+class QComboBox;
+class QLabel;
+class QLineEdit;
 class QTableWidget;
 
-// Shows the findings of the wiring check of one group, read-only: a heading
-// with the group's entry, one row per finding (result, text, the numbers it
-// rests on) and a reminder that these are hints to confirm on site.
+// The wiring check of one group, read-only: the diagnosis first (the wiring
+// form, its load angle, the correction factor K and what to change on site)
+// under a window of load angles the user chooses, the other forms of the
+// same family, a calculator of the energy to recover or refund, then the
+// findings of the check (result, text, the numbers it rests on) and a
+// reminder to confirm them on site.
 class WiringCheckDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    WiringCheckDialog(const QString &groupName, const QList<WiringCheck::Finding> &findings,
-                      QWidget *parent);
+    WiringCheckDialog(const QString &groupName, const GroupValues &values,
+                      WiringDiagnosis::LoadWindow window, QWidget *parent);
 
-    // The table of findings, for tests and tools.
+    WiringDiagnosis::LoadWindow loadWindow() const;
+
+    // The parts, for tests and tools.
+    QComboBox *windowBox() const { return m_windowBox; }
+    QLabel *diagnosisLabel() const { return m_diagnosis; }
+    QTableWidget *alternativesTable() const { return m_alternatives; }
+    QLineEdit *energyEdit() const { return m_energy; }
+    QLabel *refundLabel() const { return m_refund; }
     QTableWidget *findingsTable() const { return m_table; }
 
+signals:
+    // The user chose another window; the dialog has diagnosed again.
+    void loadWindowChanged(WiringDiagnosis::LoadWindow window);
+
 private:
+    void diagnose();
+    void showRefund();
+
+    GroupValues m_values;
+    double m_k = 0;
+    QComboBox *m_windowBox;
+    QLabel *m_diagnosis;
+    QTableWidget *m_alternatives;
+    QLineEdit *m_energy;
+    QLabel *m_refund;
     QTableWidget *m_table;
 };
 

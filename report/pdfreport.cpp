@@ -2,7 +2,6 @@
 
 #include "reporttemplate.h"
 #include "reportvalues.h"
-#include "analysis/wiringcheck.h"
 #include "device/grouplist.h"
 #include "view/groupvalues.h"
 
@@ -155,10 +154,11 @@ QFont pageFont(qreal points, bool bold)
 } // namespace
 
 PdfReport::PdfReport(const QString &path, PhasorDiagram::Orientation orientation,
-                     const QFont &pictureFont)
+                     const QFont &pictureFont, WiringDiagnosis::LoadWindow window)
     : m_file(path)
     , m_orientation(orientation)
     , m_pictureFont(pictureFont)
+    , m_window(window)
 {
     // The diagram is painted at 600 x 600 and scaled onto the page; its
     // labels keep their size on that picture in pixels, not in points.
@@ -275,8 +275,8 @@ void PdfReport::addPage(int groupNumber, const QString &groupText)
     QStringList findings;
     std::vector<qreal> findingHeights;
     qreal checkHeight = HeadingHeight;
-    for (const WiringCheck::Finding &finding : WiringCheck::check(values)) {
-        findings << WiringCheck::findingLine(finding);
+    for (const QString &line : WiringDiagnosis::reportLines(values, m_window)) {
+        findings << line;
         findingHeights.push_back(
             p.boundingRect(QRectF(0, 0, pt(width), pt(PageHeight)), Qt::TextWordWrap, findings.last())
                 .height() / m_scale);

@@ -1,6 +1,7 @@
 #ifndef PDFREPORT_H
 #define PDFREPORT_H
 
+#include "analysis/wiringdiagnosis.h"
 #include "view/phasordiagram.h"
 
 #include <QFont>
@@ -14,7 +15,7 @@ class QPdfWriter;
 // The test report as a PDF document, one A4 page per group: the contents of
 // the Word report of the group's wiring (the same cells, texts and units),
 // the group's number in the heading, the phasor diagram drawn as shapes and
-// the findings of the wiring check.
+// the wiring diagnosis with the findings of the wiring check.
 // Pages go to the file as they are made, so a document of many groups needs
 // no more memory than one of a single group. The file appears, whole, only
 // on commit(); until then any file already at the path stays as it was.
@@ -22,8 +23,10 @@ class PdfReport
 {
 public:
     // pictureFont: the font of the diagram's labels, as on the 600 x 600
-    // picture of the other reports.
-    PdfReport(const QString &path, PhasorDiagram::Orientation orientation, const QFont &pictureFont);
+    // picture of the other reports; window: the load angles the wiring
+    // diagnosis assumes.
+    PdfReport(const QString &path, PhasorDiagram::Orientation orientation, const QFont &pictureFont,
+              WiringDiagnosis::LoadWindow window = WiringDiagnosis::LoadWindow::Inductive0To60);
     ~PdfReport();
 
     // Starts the document in a temporary file beside the path.
@@ -44,6 +47,7 @@ private:
     QPainter m_painter;
     PhasorDiagram::Orientation m_orientation;
     QFont m_pictureFont;
+    WiringDiagnosis::LoadWindow m_window;
     qreal m_scale = 1.0; // device units per point
     bool m_pageStarted = false;
 };

@@ -101,9 +101,9 @@ void GroupTablesTest::overview()
     QCOMPARE(headers.join('|'), "组|接线方式|UA/UAB(V)|UB(V)|UC/UCB(V)|IA(A)|IB(A)|IC(A)|ΣP(W)|ΣQ(Var)|ΣS(VA)|功率因数|频率(Hz)|接线判断");
     // cos(180 x 0.01745) = -0.99999982, sin = 0.00059265; cos(30 x 0.01745) = 0.86607478.
     QCOMPARE(rowTexts(view->model()), QStringList({
-        "第1组|三相四线|220.00|220.00|220.00|2.0000|2.0000|2.0000|1320.00|0.00|1320.00|1.0000|50.00|未发现接线异常",
-        "第2组|三相四线|100.00|100.00|100.00|1.0000|1.0000|1.0000|100.00|0.06|300.00|0.3333|50.00|A相有功功率为负：电流极性可能接反，或该相反向送电",
-        "第3组|三相三线|100.00||100.00|1.0000||1.0000|173.21|0.00|200.00|0.8661|50.00|未发现接线异常",
+        "第1组|三相四线|220.00|220.00|220.00|2.0000|2.0000|2.0000|1320.00|0.00|1320.00|1.0000|50.00|[Ua,Ia][Ub,Ib][Uc,Ic]，K=1.000",
+        "第2组|三相四线|100.00|100.00|100.00|1.0000|1.0000|1.0000|100.00|0.06|300.00|0.3333|50.00|[Ua,-Ia][Ub,Ib][Uc,Ic]，K=3.000",
+        "第3组|三相三线|100.00||100.00|1.0000||1.0000|173.21|0.00|200.00|0.8661|50.00|[Uab,Ia][Ucb,Ic]，K=1.000",
         "第4组|||||||||||||数据不完整" }));
     QCOMPARE(view->model()->index(1, 13).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(200, 0, 0));
     QVERIFY(view->model()->index(1, 0).data(Qt::BackgroundRole).isValid() && !view->model()->index(0, 0).data(Qt::BackgroundRole).isValid());
@@ -197,7 +197,7 @@ void GroupTablesTest::exportTable()
         return;
     const QJsonObject verdicts = file["接线判断"].toObject();
     QCOMPARE(verdicts["rows"].toArray().at(2).toArray(),
-             QJsonArray({ 2, "三相四线", "异常", "A相有功功率为负：电流极性可能接反，或该相反向送电" }));
+             QJsonArray({ 2, "三相四线", "异常", "[Ua,-Ia][Ub,Ib][Uc,Ic]，K=3.000" }));
     QCOMPARE(verdicts["rows"].toArray().at(4).toArray(), QJsonArray({ 4, QJsonValue(), "提示", "数据不完整" }));
     QCOMPARE(verdicts["colours"].toArray().at(2).toString(), "FFC80000");
 }

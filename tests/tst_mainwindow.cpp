@@ -9,7 +9,9 @@
 #include <QPushButton>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScrollArea>
 #include <QTextBrowser>
 #include <QToolBar>
@@ -161,29 +163,34 @@ void MainWindowTest::clickShowsGroup_data()
     QTest::addColumn<QByteArray>("group");
     QTest::addColumn<QString>("cells");
     QTest::addColumn<QStringList>("check"); // the wiring check's rows
+    QTest::addColumn<QString>("diagnosis"); // its first two lines
 
     const QStringList clean{ "正常 未发现接线异常", "正常 电压正相序 UA→UB 120.0°，UA→UC 240.0°",
                              "正常 电流正相序 IA→IB 119.0°，IA→IC 241.0°" };
+    const QString right = "接线形式：[Ua,Ia][Ub,Ib][Uc,Ic]（正确接线，负载角30.0°，按感性 0°～60°判定）|更正系数K：1.000";
     // Worked out by hand: cos and sin with 0.01745, powers of each phase.
     QTest::newRow("four-wire")
         << fourWire
         << "220.00 219.80 220.50 1.5000 1.4800 1.5200 30.0 28.0 32.0 0.8661 0.8830 0.8481 "
            "119.0 120.0 241.0 120.0 120.0 240.0 285.80 164.97 330.00 287.24 152.69 325.30 "
-           "284.25 177.58 335.16 857.30 495.24 990.46 50.00 0.0300" << clean;
+           "284.25 177.58 335.16 857.30 495.24 990.46 50.00 0.0300" << clean << right;
     QTest::newRow("three-wire, power angle 60")
         << threeWire
         << "100.20 0.00 100.10 1.2000 0.0000 1.2100 60.0 0.0 26.0 0.5002 1.0000 0.8988 "
            "0.0 0.0 60.0 0.0 0.0 60.0 60.14 104.12 120.24 0.00 0.00 0.00 "
            "108.87 53.09 121.12 169.01 157.21 241.36 49.98 0.0000"
-        << QStringList{ "异常 电压逆相序 UAB→UCB 60.0°", "提示 电流相序不能判断 IA→IC 60.0°" };
+        << QStringList{ "异常 电压逆相序 UAB→UCB 60.0°", "提示 电流相序不能判断 IA→IC 60.0°" }
+        // Element 2 reads 34 degrees less than element 1, forms 0 or 60 degrees less.
+        << "接线形式：与任何接线形式都不符（最小偏差17.0°）|更正系数K：不能计算";
     // Too few fields (16): nothing changes; 17: shown, wiring code kept.
-    QTest::newRow("16 fields") << QByteArray("1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16") << QString() << clean;
+    QTest::newRow("16 fields") << QByteArray("1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16") << QString() << clean << right;
     QTest::newRow("17 fields")
         << QByteArray("1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17")
         << "6.00 7.00 8.00 2.0000 3.0000 4.0000 90.0 100.0 110.0 0.0003 -0.1733 -0.3417 "
            "170.0 160.0 150.0 140.0 130.0 120.0 0.00 12.00 12.00 -3.64 20.68 21.00 "
            "-10.93 30.07 32.00 -14.57 62.76 65.00 1.00 5.0000"
-        << QStringList{ "提示 电压相序不能判断 最高 8.00V", "提示 电流相序不能判断 IA→IB 170.0°，IA→IC 150.0°" };
+        << QStringList{ "提示 电压相序不能判断 最高 8.00V", "提示 电流相序不能判断 IA→IB 170.0°，IA→IC 150.0°" }
+        << "接线形式：无电压或无电流，不能判断|更正系数K：不能计算";
 }
 
 void MainWindowTest::clickShowsGroup()
@@ -191,6 +198,7 @@ void MainWindowTest::clickShowsGroup()
     QFETCH(QByteArray, group);
     QFETCH(QString, cells);
     QFETCH(QStringList, check);
+    QFETCH(QString, diagnosis);
     writeFile(path("one.dat"), dataFile({ fourWire, group }));
     WindowDriver driver;
     driver.open(path("one.dat"));
@@ -212,8 +220,28 @@ void MainWindowTest::clickShowsGroup()
     for (int row = 0; row < findings->rowCount(); ++row)
         rows << (findings->item(row, 0)->text() + ' ' + findings->item(row, 1)->text() + ' ' + findings->item(row, 2)->text()).trimmed();
     QCOMPARE(rows, check);
+    const auto lines = [&dialog] { return dialog->diagnosisLabel()->text().split('\n').mid(0, 2).join('|'); };
+    QCOMPARE(lines(), diagnosis);
+    dialog->energyEdit()->setText("1000");
+    QCOMPARE(dialog->refundLabel()->text(), diagnosis.contains("1.000") ? "ΔW = (K−1)·W′ = 0.00 kWh，无需退补"
+                                                                        : "K不能确定，不能计算退补电量");
+    if (group == fourWire) {
+        // Under -30 to 30 the reading is [Ua,-Ic][Ub,-Ia][Uc,-Ib] at -30: K = 1.00036 from the phasors.
+        dialog->windowBox()->setCurrentIndex(2);
+        QCOMPARE(lines(), "接线形式：[Ua,-Ic][Ub,-Ia][Uc,-Ib]（错误接线，负载角-30.0°，按−30°～30°判定）|更正系数K：1.000");
+        QCOMPARE(dialog->refundLabel()->text(), "ΔW = (K−1)·W′ = 0.36 kWh，应追补");
+    }
     dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Close)->click();
     QTRY_VERIFY(dialog.isNull());
+    if (group == fourWire) { // the window stays chosen for the session, the PDF report's too
+        driver.action("action_wiring_check")->trigger();
+        QTRY_VERIFY((dialog = driver.window().findChild<WiringCheckDialog *>()) && dialog->windowBox()->currentIndex() == 2);
+        dialog->close();
+        QVERIFY(driver.window().writePdfReport(path("w.pdf"), { 1 }) == MainWindow::PdfOutcome::Written);
+        QProcess text;
+        text.start("pdftotext", { path("w.pdf"), "-" });
+        QVERIFY(text.waitForFinished() && QString::fromUtf8(text.readAll()).contains("按−30°～30°判定"));
+    }
     QCOMPARE(valueCells(driver), cells.isEmpty() ? first : cells.split(' '));
     QCOMPARE(readFile("buffer.png") == firstPng, cells.isEmpty() || group == fourWire);
     QCOMPARE(driver.window().shownValues().wiringCode, group == threeWire ? 1.0 : 2.0);

@@ -16,20 +16,24 @@ namespace {
 const QByteArray fourWire = "50 1.5 1.48 1.52 0.03 220 219.8 220.5 3 2.8 3.2 24 12 12 24.05 12.15 11.8 2 0";
 const QString question = "导出PDF|导出当前显示的组，还是列表中的全部组？";
 // Texts of each page; "~" starts a pattern: the diagram's heading, then the
-// wiring check below it, one finding a line.
+// wiring diagnosis below it and the check's findings, one a line.
 const QStringList fourWireTexts = {
     "测试报告", "第1组", "UN", "220.00V", "219.80V", "220.50V", "1.5000A", "1.4800A", "1.5200A", "0.0300A",
     "30.0°", "28.0°", "32.0°", "285.80W", "287.24W", "284.25W", "164.97Var", "152.69Var",
     "177.58Var", "330.00VA", "325.30VA", "335.16VA", "50.00Hz", "UA~UB:120.0°", "UB~UC:120.0°",
     "UC~UA:240.0°", "IA~IB:118.0°", "IB~IC:121.5°", "IC~IA:240.5°",
-    "~（4）相量图[^【]*（5）接线检查 *\n *【正常】未发现接线异常 *\n *【正常】电压正相序.*\n *【正常】电流正相序" };
-// UAB 100.2 V x IAB 1.2 A at 25 degrees, UCB 100.1 V x ICB 1.21 A at 26.
+    "~（4）相量图[^【]*（5）接线检查 *\n *接线形式：\\[Ua,Ia\\]\\[Ub,Ib\\]\\[Uc,Ic\\]（正确接线，负载角30.0°，"
+    "按感性 0°～60°判定） *\n *更正系数K：1.000 *\n *【正常】未发现接线异常 *\n *【正常】电压正相序.*\n *【正常】电流正相序" };
+// UAB 100.2 V x IAB 1.2 A at 25 degrees, UCB 100.1 V x ICB 1.21 A at 26,
+// 60 degrees after UAB: read as [Uac,Ia][Ubc,-Ic] at 55.5, where the correct
+// wiring registers Re((U1 - U2) I1*) + Re(U2 I2*), 0.548 of what it does.
 const QByteArray threeWire = "49.98 1.2 0 1.21 0 100.2 0 100.1 2.5 0 2.6 6 0 0 6.1 0 0 1 0";
 const QStringList threeWireTexts = {
     "测试报告", "第2组", "Pab", "100.20V", "100.10V", "1.2000A", "1.2100A", "25.0°", "26.0°", "108.98W",
     "108.87W", "50.81Var", "53.09Var", "120.24VA", "121.12VA", "49.98Hz", "UAB~UCB:0.0°",
     "UCB~UAB:60.0°", "IAB~ICB:0.0°", "ICB~IAB:61.0°", "AB>CB",
-    "~\\(4\\)相量图[^【]*\\(5\\)接线检查 *\n *【异常】电压逆相序.*\n *【提示】电流相序不能判断" };
+    "~\\(4\\)相量图[^【]*\\(5\\)接线检查 *\n *接线形式：\\[Uac,Ia\\]\\[Ubc,-Ic\\]（错误接线，负载角55.5°，按感性 0°～60°判定） *\n"
+    " *更正系数K：0.548 *\n *更正方法：交换表尾b、c端的电压线；第二元件电流线反接：调换其两端 *\n *【异常】电压逆相序.*\n *【提示】电流相序不能判断" };
 
 QString run(const QString &program, const QStringList &arguments)
 {

@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMetaObject>
 #include <QRadioButton>
@@ -117,6 +118,8 @@ int main(int argc, char *argv[])
         if (parser.isSet(checkOption)) {
             window.findChild<QAction *>(QStringLiteral("action_wiring_check"))->trigger();
             auto *dialog = window.findChild<WiringCheckDialog *>();
+            if (dialog) // the calculator with a registered energy typed in
+                dialog->energyEdit()->setText(QStringLiteral("1000"));
             if (!dialog || !dialog->grab().save(parser.value(checkOption)))
                 status = 1;
         }

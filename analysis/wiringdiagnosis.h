@@ -1,0 +1,94 @@
+#ifndef WIRINGDIAGNOSIS_H
+#define WIRINGDIAGNOSIS_H
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+struct GroupValues;
+
+// The exact wiring form of a group's meter, found by matching its readings
+// against every form of its wiring system, and what it costs: the
+// correction factor K = P(correct) / P(registered) and the energy to recover
+// or refund, (K - 1) W'.
+//
+// The readings alone fix a form only up to a shift of the load angle by 60
+// degrees (three-wire: 6 forms of a family read alike at load angles 60
+// degrees apart; four-wire the same, besides the relabellings a→b→c, which
+// read alike and cost the same). So the form is named under a window of
+// load angles 60 degrees wide that the technician knows the load to lie in.
+namespace WiringDiagnosis {
+
+enum class LoadWindow { Inductive0To60, Inductive30To90, Symmetric30 };
+
+// In the order offered, the default first.
+QList<LoadWindow> loadWindows();
+// "感性 0°～60°", "感性 30°～90°", "−30°～30°".
+QString loadWindowText(LoadWindow window);
+// The window's lowest load angle; it reaches up to, not including, 60 more.
+double windowStart(LoadWindow window);
+
+enum class Status {
+    Identified, // a form fits
+    Losses,     // a lost voltage or current, or the three-wire terminal b open
+    NoFit,      // no form fits within the tolerance
+    NotJudged   // no voltage or no current at all, or an unknown wiring system
+};
+
+struct Alternative
+{
+    QString form;
+    double loadAngle;
+    double k;
+};
+
+struct Diagnosis
+{
+    Status status = Status::NotJudged;
+    QString form;      // the notation; empty unless identified
+    bool correct = false;
+    double loadAngle;  // implied, -180 to 180; NaN when not known
+    double k;          // +inf when the meter stops; NaN when not known
+    bool kEstimated = false; // losses: K assumes a balanced load, the rest correct
+    QString summary;   // losses, no fit, not judged: what is wrong, in words
+    QStringList corrections;
+    QList<Alternative> alternatives; // the other forms of the family
+    double deviation = 0; // largest angle off the form named (or the nearest), degrees
+};
+
+Diagnosis diagnose(const GroupValues &values, LoadWindow window = LoadWindow::Inductive0To60);
+
+// "1.732", "-0.500", "∞"; "—" when not known.
+QString kText(double k);
+// "表计停走", "表计反转" or empty.
+QString kMeaning(double k);
+
+// ΔW = (K - 1) W'; positive is to be recovered (应追补), negative refunded
+// (应退还). Not valid for an infinite or unknown K.
+struct Refund
+{
+    bool valid = false;
+    double energy = 0;
+    QString direction; // 应追补, 应退还 or 无需退补
+};
+Refund refund(double k, double registeredEnergy);
+
+// "接线形式：[Uab,Ia][Ucb,Ic]（正确接线，负载角30.0°，按感性 0°～60°判定）",
+// "接线形式：不能确定（A相失压）", …
+QString formLine(const Diagnosis &diagnosis, LoadWindow window);
+// "更正系数K：∞（表计停走）", "更正系数K：1.500（按负载对称、其余接线正确估算）", …
+QString kLine(const Diagnosis &diagnosis);
+
+// The lines of a report: "接线形式：…", "更正系数K：…", the corrections,
+// then the lines of the wiring check's findings.
+QStringList reportLines(const GroupValues &values, LoadWindow window);
+
+// Every angle of a reading may lie this many degrees off the form it fits.
+inline constexpr double Tolerance = 15;
+// A registered power below this share of the sum of U x I of the elements
+// counts as none: the meter stops.
+inline constexpr double StoppedShare = 0.005;
+
+} // namespace WiringDiagnosis
+
+#endif // WIRINGDIAGNOSIS_H
