@@ -1,0 +1,29 @@
+// One PDF page of a group text, written to a temporary folder.
+#include "fuzzcheck.h"
+#include "report/pdfreport.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+
+namespace {
+QTemporaryDir *folder;
+}
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    new QGuiApplication(*argc, *argv);
+    folder = new QTemporaryDir;
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QString path = folder->filePath("page.pdf");
+    PdfReport report(path, PhasorDiagram::Orientation(), QGuiApplication::font());
+    FUZZ_REQUIRE(report.open());
+    report.addPage(1, QString::fromUtf8(fuzzBytes(data, size)));
+    FUZZ_REQUIRE(report.commit() && QFileInfo(path).size() > 0);
+    return 0;
+}
