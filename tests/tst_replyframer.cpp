@@ -16,7 +16,6 @@ class TestReplyFramer : public QObject
 private slots:
     void framing_data();
     void framing();
-    void splitAtEveryPosition();
     void replyKinds_data();
     void replyKinds();
 };
@@ -67,30 +66,6 @@ void TestReplyFramer::framing()
     QCOMPARE(framer.pending(), pending);
     framer.clear();
     QCOMPARE(framer.take("OK\r\n"), QStringList{ "OK" }); // nothing of before is left over
-}
-
-// Three streams cut into three arrivals at every pair of positions: every
-// reply comes out exactly once, in order, and nothing is left over.
-void TestReplyFramer::splitAtEveryPosition()
-{
-    const QStringList replies{ "OK", "50.00 1.5000 220.10 3.0 2 0", "", "1 2end", "end", "DELOK" };
-    QByteArray crLf, lfCr, mixed;
-    for (int i = 0; i < replies.size(); ++i) {
-        const QByteArray line = replies[i].toLatin1();
-        crLf += line + "\r\n";
-        lfCr += ":" + line + "\n\r";
-        mixed += line.left(1) + ":" + line.mid(1) + (i % 2 ? "\r\n" : "\n\r");
-    }
-    for (const QByteArray &stream : { crLf, lfCr, mixed })
-        for (qsizetype first = 0; first <= stream.size(); ++first)
-            for (qsizetype second = first; second <= stream.size(); ++second) {
-                ReplyFramer framer;
-                QStringList lines = framer.take(stream.left(first));
-                lines += framer.take(stream.mid(first, second - first));
-                lines += framer.take(stream.mid(second));
-                QVERIFY2(lines == replies && framer.pending().isEmpty(),
-                         qPrintable(QString("%1 cut at %2, %3: %4").arg(stream.toPercentEncoding()).arg(first).arg(second).arg(lines.join('|'))));
-            }
 }
 
 void TestReplyFramer::replyKinds_data()

@@ -1,7 +1,10 @@
 // A group text to its values and what they tell about the wiring.
 #include "analysis/wiringcheck.h"
+#include "analysis/wiringdiagnosis.h"
 #include "fuzzcheck.h"
 #include "view/groupvalues.h"
+
+#include <cmath>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -15,9 +18,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_REQUIRE(!WiringCheck::findingLine(finding).isEmpty());
         allNormal = allNormal && finding.severity == WiringCheck::Severity::Normal;
     }
-    // The verdict stands first exactly when nothing is above 正常.
-    FUZZ_REQUIRE(allNormal == (findings.first().text == QStringLiteral("未发现接线异常")));
-    // The diagnosis of analysis/wiringdiagnosis joins here: diagnose(values, window)
-    // for each load window, its list never empty either.
+    // The verdict stands first exactly when nothing is above 正常 and the
+    // diagnosis names the correct form.
+    FUZZ_REQUIRE((allNormal && WiringDiagnosis::diagnose(values).correct)
+                 == (findings.first().text == QStringLiteral("未发现接线异常")));
+    for (const WiringDiagnosis::LoadWindow window : WiringDiagnosis::loadWindows()) {
+        const WiringDiagnosis::Diagnosis d = WiringDiagnosis::diagnose(values, window);
+        // A form named has its notation and the correct one costs nothing.
+        FUZZ_REQUIRE(d.status != WiringDiagnosis::Status::Identified || !d.form.isEmpty());
+        FUZZ_REQUIRE(!d.correct || !std::isfinite(d.k) || std::abs(d.k - 1) < 1e-6);
+        FUZZ_REQUIRE(WiringDiagnosis::reportLines(values, window).size() >= 2);
+    }
     return 0;
 }
