@@ -1,5 +1,6 @@
 #include "wiringcheckdialog.h"
 
+#include "analysis/groupverdict.h"
 #include "analysis/wiringcheck.h"
 
 #include <QComboBox>
@@ -20,19 +21,6 @@ QFont pointFont(int points, bool bold = false)
     font.setPointSize(points);
     font.setBold(bold);
     return font;
-}
-
-QColor severityColour(WiringCheck::Severity severity)
-{
-    switch (severity) {
-    case WiringCheck::Severity::Normal:
-        return QColor(0, 128, 0);
-    case WiringCheck::Severity::Hint:
-        return QColor(192, 96, 0);
-    case WiringCheck::Severity::Fault:
-        break;
-    }
-    return QColor(200, 0, 0);
 }
 
 QTableWidget *readOnlyTable(const QString &name, const QStringList &headings, QWidget *parent)
