@@ -193,6 +193,7 @@ void MainWindowForm::setupUi(QMainWindow *MainWindow)
     action_open = makeAction(MainWindow, "action_open", true, resourceIcon(":/pic/open.png"));
     action_pdf = makeAction(MainWindow, "action_pdf", false, resourceIcon(":/pic/pdf.png"));
     action_wiring_check = makeAction(MainWindow, "action_wiring_check", false, resourceIcon(":/pic/check.png"));
+    action_print = makeAction(MainWindow, "action_print", false, resourceIcon(":/pic/print.png"));
     // Always enabled: with an empty list they say so.
     action_overview = makeAction(MainWindow, "action_overview", true, resourceIcon(":/pic/overview.png"));
     action_export_table = makeAction(MainWindow, "action_export_table", true, resourceIcon(":/pic/table.png"));
@@ -264,6 +265,7 @@ void MainWindowForm::setupUi(QMainWindow *MainWindow)
     mainToolBar->addAction(action_excel);
     mainToolBar->addAction(action_pdf);
     mainToolBar->addAction(action_wiring_check);
+    mainToolBar->addAction(action_print);
     mainToolBar->addAction(action_overview);
     mainToolBar->addAction(action_export_table);
     mainToolBar->addAction(action_history);
@@ -284,6 +286,7 @@ void MainWindowForm::retranslateUi(QMainWindow *MainWindow)
     action_open->setText(tr("打开文件"));
     action_pdf->setText(tr("导出PDF"));
     action_wiring_check->setText(tr("接线检查"));
+    action_print->setText(tr("打印"));
     action_overview->setText(tr("总览"));
     action_export_table->setText(tr("导出表格"));
     action_history->setText(tr("历史读取"));

@@ -28,9 +28,10 @@ public:
     QAction *action_save;
     QAction *action_open;
     // Beyond the seven designed actions, last in the toolbar: the PDF report
-    // and the wiring check.
+    // and the wiring check, then printing the PDF's pages.
     QAction *action_pdf;
     QAction *action_wiring_check;
+    QAction *action_print;
     // Then every group at once: the overview, the table of all groups
     // (Excel workbook or CSV) and the history of readings.
     QAction *action_overview;
