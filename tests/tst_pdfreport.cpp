@@ -41,6 +41,10 @@ const QStringList threeWireTexts = {
     "~\\(5\\)接线检查接线形式：\\[Uac,Ia\\]\\[Ubc,-Ic\\]（错误接线，负载角55.5°，按感性0°～60°判定）"
     "更正系数K：0.548更正方法：交换表尾b、c端的电压线；第二元件电流线反接：调换其两端【异常】电压逆相序[^【]*【提示】电流相序不能判断" };
 
+// UC 5 V, below a tenth of the highest: lost, dashed and so labelled.
+const QByteArray lostVoltage = "50 1.5 1.48 1.52 0.03 220 219.8 5 3 2.8 3.2 24 12 12 24.05 12.15 11.8 2 0";
+const QStringList lostTexts = { "第3组", "5.00V", "Uc（失压）" };
+
 QString run(const QString &program, const QStringList &arguments)
 {
     QProcess process;
@@ -122,9 +126,10 @@ void PdfReportTest::pagesAndValues_data()
     QTest::newRow("current") << QList<QByteArray>{ fourWire, threeWire } << 1 << "当前组" << QList<int>{ 2 }
                              << QByteArray() << QList<int>() << QList<Fields>{ with(info, "currentRatio", " 40 ") }
                              << QStringList{ "一次侧：ΣP=8.71kW  ΣQ=4.16kvar  ΣS=9.65kVA" } << QByteArray("action_pdf");
-    QTest::newRow("all") << QList<QByteArray>{ fourWire, threeWire } << 0 << "全部组" << QList<int>{ 1, 2 }
+    // 4000 x (285.8047 + 287.2405 + 5 x 1.52 x cos 32), ...
+    QTest::newRow("all") << QList<QByteArray>{ fourWire, threeWire, lostVoltage } << 0 << "全部组" << QList<int>{ 1, 2, 3 }
                          << QByteArray("SL") << QList<int>{ 0, 120, 240 } << QList<Fields>{ ratios }
-                         << QStringList{ fourWirePrimary, threeWirePrimary }
+                         << QStringList{ fourWirePrimary, threeWirePrimary, "一次侧：ΣP=2317.96kW  ΣQ=1286.77kvar  ΣS=2651.62kVA" }
                          << QByteArray("action_pdf");
     QTest::newRow("all printed") << QList<QByteArray>{ fourWire, threeWire } << 0 << "全部组" << QList<int>{ 1, 2 }
                                  << QByteArray("SL") << QList<int>{ 0, 120, 240 } << QList<Fields>{ ratios }
@@ -178,7 +183,8 @@ void PdfReportTest::pagesAndValues()
         QCOMPARE(text.contains("一次侧"), !primary.at(page - 1).isEmpty());
         const QStringList ofPage = header + primary.at(page - 1).split("  ", Qt::SkipEmptyParts)
             + QStringList(QStringLiteral("第%1页 共%2页").arg(page).arg(pages.size()));
-        for (const QString &expected : ofPage + (pages.at(page - 1) == 1 ? fourWireTexts : threeWireTexts))
+        QCOMPARE(text.count("（失"), int(pages.at(page - 1) == 3));
+        for (const QString &expected : ofPage + (pages.at(page - 1) == 1 ? fourWireTexts : pages.at(page - 1) == 2 ? threeWireTexts : lostTexts))
             QVERIFY2(expected.startsWith('~') ? column.contains(QRegularExpression(expected.mid(1))) : text.contains(expected),
                      qPrintable(expected + " missing on page " + QString::number(page)));
     }
