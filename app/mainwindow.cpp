@@ -3,6 +3,7 @@
 #include "historydialog.h"
 #include "mainwindowform.h"
 #include "overviewdialog.h"
+#include "reportinfodialog.h"
 #include "wiringcheckdialog.h"
 
 #include "device/datafile.h"
@@ -23,6 +24,9 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -64,6 +68,7 @@ MainWindow::MainWindow(QWidget *parent)
     // Not a slot of its own: the window's slots are the designed fourteen.
     connect(ui->action_pdf, &QAction::triggered, this, &MainWindow::chooseAndExportPdf);
     connect(ui->action_wiring_check, &QAction::triggered, this, &MainWindow::showWiringCheck);
+    connect(ui->action_print, &QAction::triggered, this, &MainWindow::printWithPreview);
     connect(ui->action_overview, &QAction::triggered, this, &MainWindow::showOverview);
     connect(ui->action_export_table, &QAction::triggered, this, &MainWindow::chooseAndExportTable);
     connect(ui->action_history, &QAction::triggered, this, &MainWindow::showHistory);
@@ -277,15 +282,15 @@ bool MainWindow::writeReport(ReportKind kind, const QString &fileName, const Gro
     return true;
 }
 
-void MainWindow::chooseAndExportPdf()
+std::optional<QList<int>> MainWindow::chooseReportRows(const QString &title)
 {
     if (groupList.isEmpty()) {
-        showInformation(tr("导出PDF"), tr("列表中没有数据！"));
-        return;
+        showInformation(title, tr("列表中没有数据！"));
+        return std::nullopt;
     }
     QList<int> rows{ reportRow() };
     if (groupList.size() > 1) {
-        QMessageBox box(QMessageBox::Question, tr("导出PDF"),
+        QMessageBox box(QMessageBox::Question, title,
                         tr("导出当前显示的组，还是列表中的全部组？"), QMessageBox::NoButton, this);
         QPushButton *current = box.addButton(tr("当前组"), QMessageBox::AcceptRole);
         QPushButton *all = box.addButton(tr("全部组"), QMessageBox::AcceptRole);
@@ -298,15 +303,35 @@ void MainWindow::chooseAndExportPdf()
             for (int row = 0; row < groupList.size(); ++row)
                 rows << row;
         } else if (box.clickedButton() != current) {
-            return;
+            return std::nullopt;
         }
     }
+    return rows;
+}
+
+std::optional<ReportInfo> MainWindow::askReportInfo()
+{
+    ReportInfoDialog dialog(ReportInfo::load(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    dialog.info().save();
+    return dialog.info();
+}
+
+void MainWindow::chooseAndExportPdf()
+{
+    const std::optional<QList<int>> rows = chooseReportRows(tr("导出PDF"));
+    if (!rows)
+        return;
+    const std::optional<ReportInfo> info = askReportInfo();
+    if (!info)
+        return;
     QString fileName = QFileDialog::getSaveFileName(this, tr("保存文件"), QStringLiteral("./"),
                                                     tr("PDF文件 (*.pdf)"));
     if (fileName.isEmpty())
         return;
     fileName = withSuffix(fileName, "pdf");
-    switch (writePdfReport(fileName, rows)) {
+    switch (writePdfReport(fileName, *rows, *info)) {
     case PdfOutcome::Written:
         showInformation(tr("测试报告"), tr("文档%1导出成功！").arg(fileName));
         break;
@@ -316,6 +341,48 @@ void MainWindow::chooseAndExportPdf()
     case PdfOutcome::Cancelled:
         break;
     }
+}
+
+void MainWindow::printWithPreview()
+{
+    const std::optional<QList<int>> rows = chooseReportRows(tr("打印"));
+    if (!rows)
+        return;
+    const std::optional<ReportInfo> info = askReportInfo();
+    if (!info)
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    printer.setFullPage(true); // the page lays out its own margins
+    printer.setDocName(tr("测试报告"));
+    QPrintPreviewDialog preview(&printer, this);
+    preview.setWindowTitle(tr("打印预览"));
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [this, rows = *rows, info = *info](QPrinter *target) { printReport(*target, rows, info); });
+    preview.exec();
+}
+
+void MainWindow::printReport(QPrinter &printer, const QList<int> &rows, const ReportInfo &info)
+{
+    const QStringList groups = groupList;
+    const ReportPage page = reportPage(info);
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return;
+    // A page range chosen in the print dialog prints those pages only, each
+    // still numbered as in the whole report.
+    const int first = printer.fromPage() > 0 ? printer.fromPage() : 1;
+    const int last = printer.toPage() > 0 ? qMin(printer.toPage(), int(rows.size())) : int(rows.size());
+    const qreal scale = printer.resolution() / 72.0;
+    for (int k = first; k <= last; ++k) {
+        if (k > first)
+            printer.newPage();
+        const int row = rows.at(k - 1);
+        if (row >= 0 && row < groups.size())
+            page.paint(painter, scale, k, int(rows.size()), row + 1, groups.at(row));
+    }
+    painter.end();
 }
 
 void MainWindow::showWiringCheck()
@@ -429,12 +496,18 @@ void MainWindow::showHistory()
     dialog->open();
 }
 
-MainWindow::PdfOutcome MainWindow::writePdfReport(const QString &fileName, const QList<int> &rows)
+ReportPage MainWindow::reportPage(const ReportInfo &info) const
+{
+    return ReportPage(orientation(), loadWindow, info);
+}
+
+MainWindow::PdfOutcome MainWindow::writePdfReport(const QString &fileName, const QList<int> &rows,
+                                                  const ReportInfo &info)
 {
     // A copy: groups that arrive while the progress dialog lets events in
     // do not move the rows chosen.
     const QStringList groups = groupList;
-    PdfReport report(fileName, orientation(), imageLabel->font(), loadWindow);
+    PdfReport report(fileName, reportPage(info), int(rows.size()));
     if (!report.open())
         return PdfOutcome::Failed;
 
@@ -699,6 +772,7 @@ void MainWindow::setReportsEnabled(bool enabled)
     ui->action_excel->setEnabled(enabled);
     ui->action_pdf->setEnabled(enabled);
     ui->action_wiring_check->setEnabled(enabled);
+    ui->action_print->setEnabled(enabled);
 }
 
 void MainWindow::setOrientationEnabled(bool enabled)

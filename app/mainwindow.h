@@ -6,6 +6,7 @@
 #include "device/replyframer.h"
 #include "device/serialports.h"
 #include "analysis/wiringdiagnosis.h"
+#include "report/reportpage.h"
 #include "report/reportvalues.h"
 #include "view/groupvalues.h"
 #include "view/phasordiagram.h"
@@ -21,6 +22,7 @@
 class MainWindowForm;
 class OverviewDialog;
 class QLabel;
+class QPrinter;
 class QSerialPort;
 
 // The one window of the tool. It holds the whole state: the form, the link
@@ -59,7 +61,14 @@ public:
     // the closing box. More than one page shows a progress dialog, whose
     // cancel leaves no file.
     enum class PdfOutcome { Written, Failed, Cancelled };
-    PdfOutcome writePdfReport(const QString &fileName, const QList<int> &rows);
+    // info: the header of every page and the transformer ratios, by default
+    // those given last.
+    PdfOutcome writePdfReport(const QString &fileName, const QList<int> &rows,
+                              const ReportInfo &info = ReportInfo::load());
+
+    // What printing does on the printer chosen: the pages of the PDF of
+    // these rows, as many as the printer's page range takes.
+    void printReport(QPrinter &printer, const QList<int> &rows, const ReportInfo &info);
 
     // What the table action does once the user has named the file: every
     // group of the list as an Excel workbook (.xlsx) or, for a name ending in
@@ -110,7 +119,17 @@ private:
     // The same box with a second paragraph, when there is one.
     void showInformation(const QString &title, const QString &text, const QString &informativeText);
     void chooseAndExportReport(ReportKind kind);
-    // The PDF action: asks which groups and which file, exports, tells.
+    // The rows of the groups a PDF or a print-out takes: the one shown or,
+    // asked when there are more, every group; nothing when the user cancels
+    // or the list is empty (told under title).
+    std::optional<QList<int>> chooseReportRows(const QString &title);
+    // 报告信息, offering the values given last and keeping those accepted.
+    std::optional<ReportInfo> askReportInfo();
+    // The page layout of the PDF and the print-out, in the orientation and
+    // load-angle window chosen now.
+    ReportPage reportPage(const ReportInfo &info) const;
+    // The PDF action: asks which groups, the report information and which
+    // file, exports, tells.
     void chooseAndExportPdf();
     // The wiring check action: the findings of the group shown, in a dialog.
     void showWiringCheck();
@@ -126,6 +145,9 @@ private:
     void showOverview();
     // A group chosen in the overview, shown as a click on its entry shows it.
     void showListedGroup(int row);
+    // The print action: asks which groups and the report information, then
+    // shows the pages in a print preview, from which the user prints.
+    void printWithPreview();
     // The table action: asks for the file and the kind, exports, tells.
     void chooseAndExportTable();
     // The history action: the copies of readings; the one chosen is opened.

@@ -95,7 +95,7 @@ void MainWindowTest::formAtStart()
         QVERIFY(action->isSeparator() || !action->icon().isNull());
     }
     QCOMPARE(items, QStringList({ "连接设备", "|", "打开文件", "保存数据", "|", "读取数据",
-                                  "删除数据", "|", "导出Word", "导出Excel", "导出PDF", "接线检查",
+                                  "删除数据", "|", "导出Word", "导出Excel", "导出PDF", "接线检查", "打印",
                                   "总览", "导出表格", "历史读取" }));
     QVERIFY(toolBar->toolButtonStyle() == Qt::ToolButtonTextBesideIcon && toolBar->font().pointSize() == 11);
     QStringList boxes;

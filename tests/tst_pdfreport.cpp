@@ -1,6 +1,8 @@
 // PDF reports exported through the real main window and read back with
-// poppler-utils: pages, every value of each page, the embedded Chinese font,
-// the diagram's arrows, and an existing file kept when an export stops.
+// poppler-utils: pages, every value of each page, the header and the page
+// numbers, the totals, the embedded Chinese font, the diagram's arrows, the
+// same pages printed through the preview, and an existing file kept when an
+// export stops.
 
 #include "windowdriver.h"
 
@@ -15,25 +17,33 @@ namespace {
 // and 240 degrees after UA, currents 118, 121.5 and 240.5.
 const QByteArray fourWire = "50 1.5 1.48 1.52 0.03 220 219.8 220.5 3 2.8 3.2 24 12 12 24.05 12.15 11.8 2 0";
 const QString question = "导出PDF|导出当前显示的组，还是列表中的全部组？";
-// Texts of each page; "~" starts a pattern: the diagram's heading, then the
-// wiring diagnosis below it and the check's findings, one a line.
+// Texts of each page; "~" starts a pattern of the column beside the diagram
+// with its spaces and line breaks taken out: the wiring diagnosis and the
+// check's findings in order.
 const QStringList fourWireTexts = {
     "测试报告", "第1组", "UN", "220.00V", "219.80V", "220.50V", "1.5000A", "1.4800A", "1.5200A", "0.0300A",
-    "30.0°", "28.0°", "32.0°", "285.80W", "287.24W", "284.25W", "164.97Var", "152.69Var",
+    "30.0°", "28.0°", "32.0°", "ΣP=857.30W", "ΣQ=495.24Var", "ΣS=990.46VA", "ΣP/ΣS=0.8655", "285.80W", "287.24W", "284.25W", "164.97Var", "152.69Var",
     "177.58Var", "330.00VA", "325.30VA", "335.16VA", "50.00Hz", "UA~UB:120.0°", "UB~UC:120.0°",
     "UC~UA:240.0°", "IA~IB:118.0°", "IB~IC:121.5°", "IC~IA:240.5°",
-    "~（4）相量图[^【]*（5）接线检查 *\n *接线形式：\\[Ua,Ia\\]\\[Ub,Ib\\]\\[Uc,Ic\\]（正确接线，负载角30.0°，"
-    "按感性 0°～60°判定） *\n *更正系数K：1.000 *\n *【正常】未发现接线异常 *\n *【正常】电压正相序.*\n *【正常】电流正相序" };
+    "~（5）接线检查接线形式：\\[Ua,Ia\\]\\[Ub,Ib\\]\\[Uc,Ic\\]（正确接线，负载角30.0°，按感性0°～60°判定）"
+    "更正系数K：1.000【正常】未发现接线异常【正常】电压正相序[^【]*【正常】电流正相序" };
+// The totals add the unrounded phases: 285.8047 + 287.2405 + 284.2505 W,
+// 164.97 + 152.69 + 177.58 var, 330 + 325.304 + 335.16 VA; 857.2957 / 990.464.
 // UAB 100.2 V x IAB 1.2 A at 25 degrees, UCB 100.1 V x ICB 1.21 A at 26,
 // 60 degrees after UAB: read as [Uac,Ia][Ubc,-Ic] at 55.5, where the correct
 // wiring registers Re((U1 - U2) I1*) + Re(U2 I2*), 0.548 of what it does.
+// Totals: 108.98 + 108.87 W, 50.81 + 53.09 var, 120.24 + 121.121 VA.
 const QByteArray threeWire = "49.98 1.2 0 1.21 0 100.2 0 100.1 2.5 0 2.6 6 0 0 6.1 0 0 1 0";
 const QStringList threeWireTexts = {
-    "测试报告", "第2组", "Pab", "100.20V", "100.10V", "1.2000A", "1.2100A", "25.0°", "26.0°", "108.98W",
+    "测试报告", "第2组", "ΣP=217.85W", "ΣQ=103.89Var", "ΣS=241.36VA", "ΣP/ΣS=0.9026", "Pab", "100.20V", "100.10V", "1.2000A", "1.2100A", "25.0°", "26.0°", "108.98W",
     "108.87W", "50.81Var", "53.09Var", "120.24VA", "121.12VA", "49.98Hz", "UAB~UCB:0.0°",
     "UCB~UAB:60.0°", "IAB~ICB:0.0°", "ICB~IAB:61.0°", "AB>CB",
-    "~\\(4\\)相量图[^【]*\\(5\\)接线检查 *\n *接线形式：\\[Uac,Ia\\]\\[Ubc,-Ic\\]（错误接线，负载角55.5°，按感性 0°～60°判定） *\n"
-    " *更正系数K：0.548 *\n *更正方法：交换表尾b、c端的电压线；第二元件电流线反接：调换其两端 *\n *【异常】电压逆相序.*\n *【提示】电流相序不能判断" };
+    "~\\(5\\)接线检查接线形式：\\[Uac,Ia\\]\\[Ubc,-Ic\\]（错误接线，负载角55.5°，按感性0°～60°判定）"
+    "更正系数K：0.548更正方法：交换表尾b、c端的电压线；第二元件电流线反接：调换其两端【异常】电压逆相序[^【]*【提示】电流相序不能判断" };
+
+// UC 5 V, below a tenth of the highest: lost, dashed and so labelled.
+const QByteArray lostVoltage = "50 1.5 1.48 1.52 0.03 220 219.8 5 3 2.8 3.2 24 12 12 24.05 12.15 11.8 2 0";
+const QStringList lostTexts = { "第3组", "5.00V", "Uc（失压）" };
 
 QString run(const QString &program, const QStringList &arguments)
 {
@@ -43,6 +53,18 @@ QString run(const QString &program, const QStringList &arguments)
                                            : QString();
 }
 
+// 报告信息 as typed; the header shows the fields, the date as yyyy-MM-dd.
+using Fields = QMap<QString, QString>;
+const Fields info = { { "customer", "华东钢厂" }, { "site", "3号配电室" }, { "meterNumber", "M-0042" },
+                      { "tester", "李工" }, { "date", "2026-03-09" } };
+const QStringList header = { "用户名称：华东钢厂", "安装地点：3号配电室", "电能表编号：M-0042",
+                             "检测人：李工", "检测日期：2026-03-09" };
+Fields with(Fields fields, const QString &key, const QString &value)
+{
+    fields.insert(key, value);
+    return fields;
+}
+
 } // namespace
 
 class PdfReportTest : public QObject
@@ -50,7 +72,12 @@ class PdfReportTest : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { m_dir = std::make_unique<QTemporaryDir>(); QDir::setCurrent(m_dir->path()); }
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QDir::setCurrent(m_dir->path());
+        QSettings().clear(); // 报告信息 kept from an earlier test
+    }
     void pagesAndValues_data();
     void pagesAndValues();
     void existingFileKept_data();
@@ -60,7 +87,8 @@ private:
     // Opens a data file of the groups, clicks a row and radio buttons ("N"
     // for NRadioButton, ...) and presses 导出PDF.
     void exportPdf(WindowDriver &driver, const QList<QByteArray> &groups, int row,
-                   const QString &button, const QString &name, const QByteArray &radios = {})
+                   const QString &button, const QString &name, const QByteArray &radios = {},
+                   const char *action = "action_pdf")
     {
         writeFile(path("g.dat"), "3000\r\n" + groups.join("\r\n") + "\r\n");
         driver.open(path("g.dat"));
@@ -69,7 +97,7 @@ private:
             driver.clickRadio((radio + QByteArray("RadioButton")).constData());
         driver.dialogs().pressButton(button);
         driver.dialogs().chooseFile(path(name));
-        driver.action("action_pdf")->trigger();
+        driver.action(action)->trigger();
     }
     QString path(const QString &name) const { return m_dir->filePath(name); }
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -85,12 +113,27 @@ void PdfReportTest::pagesAndValues_data()
     // Where UA (yellow), UB (green) and UC (red) point on the first page, in
     // degrees clockwise from twelve o'clock; none for a three-wire group.
     QTest::addColumn<QList<int>>("directions");
-    QTest::newRow("one group, counter-clockwise, zero at three")
-        << QList<QByteArray>{ fourWire } << 0 << "" << QList<int>{ 1 } << QByteArray("ND") << QList<int>{ 90, 330, 210 };
+    QTest::addColumn<QList<Fields>>("answers");  // 报告信息 as typed, a refused one first
+    QTest::addColumn<QStringList>("primary");    // the primary-side totals per page, or ""
+    QTest::addColumn<QByteArray>("action");
+    // Ratios 40 and 100 multiply by 4000; 40 alone by 40.
+    const Fields ratios = with(with(info, "currentRatio", "40"), "voltageRatio", "100");
+    const QString fourWirePrimary = "一次侧：ΣP=3429.18kW  ΣQ=1980.98kvar  ΣS=3961.86kVA";
+    const QString threeWirePrimary = "一次侧：ΣP=871.38kW  ΣQ=415.57kvar  ΣS=965.44kVA";
+    QTest::newRow("one group, counter-clockwise, zero at three, a ratio refused")
+        << QList<QByteArray>{ fourWire } << 0 << "" << QList<int>{ 1 } << QByteArray("ND") << QList<int>{ 90, 330, 210 }
+        << QList<Fields>{ with(info, "currentRatio", "1:40"), with(info, "currentRatio", "") } << QStringList{ "" } << QByteArray("action_pdf");
     QTest::newRow("current") << QList<QByteArray>{ fourWire, threeWire } << 1 << "当前组" << QList<int>{ 2 }
-                             << QByteArray() << QList<int>();
-    QTest::newRow("all") << QList<QByteArray>{ fourWire, threeWire } << 0 << "全部组" << QList<int>{ 1, 2 }
-                         << QByteArray("SL") << QList<int>{ 0, 120, 240 };
+                             << QByteArray() << QList<int>() << QList<Fields>{ with(info, "currentRatio", " 40 ") }
+                             << QStringList{ "一次侧：ΣP=8.71kW  ΣQ=4.16kvar  ΣS=9.65kVA" } << QByteArray("action_pdf");
+    // 4000 x (285.8047 + 287.2405 + 5 x 1.52 x cos 32), ...
+    QTest::newRow("all") << QList<QByteArray>{ fourWire, threeWire, lostVoltage } << 0 << "全部组" << QList<int>{ 1, 2, 3 }
+                         << QByteArray("SL") << QList<int>{ 0, 120, 240 } << QList<Fields>{ ratios }
+                         << QStringList{ fourWirePrimary, threeWirePrimary, "一次侧：ΣP=2317.96kW  ΣQ=1286.77kvar  ΣS=2651.62kVA" }
+                         << QByteArray("action_pdf");
+    QTest::newRow("all printed") << QList<QByteArray>{ fourWire, threeWire } << 0 << "全部组" << QList<int>{ 1, 2 }
+                                 << QByteArray("SL") << QList<int>{ 0, 120, 240 } << QList<Fields>{ ratios }
+                                 << QStringList{ fourWirePrimary, threeWirePrimary } << QByteArray("action_print");
 }
 
 void PdfReportTest::pagesAndValues()
@@ -101,19 +144,48 @@ void PdfReportTest::pagesAndValues()
     QFETCH(QList<int>, pages);
     QFETCH(QByteArray, radios);
     QFETCH(QList<int>, directions);
+    QFETCH(QList<Fields>, answers);
+    QFETCH(QStringList, primary);
+    QFETCH(QByteArray, action);
     WindowDriver driver;
-    exportPdf(driver, groups, row, button, QStringLiteral("report"), radios);
+    for (const Fields &answer : answers)
+        driver.dialogs().fillReportInfo(answer);
+    const bool printed = action == "action_print";
+    exportPdf(driver, groups, row, button, printed ? "report.pdf" : "report", radios, action);
     const QString file = path("report.pdf");
-    QCOMPARE(driver.dialogs().fileDialogs.last().caption, QStringLiteral("保存文件"));
-    QCOMPARE(driver.dialogs().fileDialogs.last().nameFilters, QStringList{ "PDF文件 (*.pdf)" });
-    const QString done = QStringLiteral("测试报告|文档%1导出成功！").arg(file);
-    QCOMPARE(driver.dialogs().takeMessages(), button.isEmpty() ? QStringList(done) : QStringList({ question, done }));
+    QStringList messages = button.isEmpty() ? QStringList() : QStringList(printed ? "打印|导出当前显示的组，还是列表中的全部组？" : question);
+    if (answers.size() > 1)
+        messages << "报告信息|电流互感器变比须是大于0的数！";
+    if (printed) {
+        QVERIFY(QTest::qWaitFor([&] { return QFile::exists(file); }, 20000));
+    } else {
+        QCOMPARE(driver.dialogs().fileDialogs.last().caption, QStringLiteral("保存文件"));
+        QCOMPARE(driver.dialogs().fileDialogs.last().nameFilters, QStringList{ "PDF文件 (*.pdf)" });
+        messages << QStringLiteral("测试报告|文档%1导出成功！").arg(file);
+    }
+    QCOMPARE(driver.dialogs().takeMessages(), messages);
+    // Offered first empty with today's date; the next time as accepted.
+    QCOMPARE(driver.dialogs().reportInfoOffered.value(0).value("date"), QDate::currentDate().toString(Qt::ISODate));
+    QCOMPARE(driver.dialogs().reportInfoOffered.value(0).value("customer"), QString());
+    driver.dialogs().fillReportInfo({}, false);
+    driver.action(action)->trigger();
+    Fields again = answers.last();
+    again.insert("date", QDate::currentDate().toString(Qt::ISODate));
+    again["currentRatio"] = again["currentRatio"].trimmed();
+    again.insert("voltageRatio", again.value("voltageRatio"));
+    QCOMPARE(driver.dialogs().reportInfoOffered.last(), again);
 
     QVERIFY(run("pdfinfo", { file }).contains(QRegularExpression(QStringLiteral("Pages: +%1\n").arg(pages.size()))));
     for (int page = 1; page <= pages.size(); ++page) {
         const QString text = run("pdftotext", { "-layout", "-f", QString::number(page), "-l", QString::number(page), file, "-" });
-        for (const QString &expected : pages.at(page - 1) == 1 ? fourWireTexts : threeWireTexts)
-            QVERIFY2(expected.startsWith('~') ? text.contains(QRegularExpression(expected.mid(1))) : text.contains(expected),
+        const QString column = run("pdftotext", { "-x", "300", "-y", "0", "-W", "240", "-H", "842", "-f", QString::number(page),
+                                                  "-l", QString::number(page), file, "-" }).remove(QRegularExpression("\\s"));
+        QCOMPARE(text.contains("一次侧"), !primary.at(page - 1).isEmpty());
+        const QStringList ofPage = header + primary.at(page - 1).split("  ", Qt::SkipEmptyParts)
+            + QStringList(QStringLiteral("第%1页 共%2页").arg(page).arg(pages.size()));
+        QCOMPARE(text.count("（失"), int(pages.at(page - 1) == 3));
+        for (const QString &expected : ofPage + (pages.at(page - 1) == 1 ? fourWireTexts : pages.at(page - 1) == 2 ? threeWireTexts : lostTexts))
+            QVERIFY2(expected.startsWith('~') ? column.contains(QRegularExpression(expected.mid(1))) : text.contains(expected),
                      qPrintable(expected + " missing on page " + QString::number(page)));
     }
     // Every font embedded ("emb" yes), a Chinese one among them.
@@ -121,16 +193,28 @@ void PdfReportTest::pagesAndValues()
     QCOMPARE(fonts.filter(QRegularExpression(" yes +(yes|no) +(yes|no) +\\d+ +\\d+$")), fonts);
     QVERIFY(!fonts.filter(QRegularExpression("WenQuanYi|SimSun|CJK")).isEmpty());
 
-    // The arrows of the first page, rendered, around the centre of the
-    // diagram's grey square.
+    // The first page, rendered: the diagram's grey frame found by its top
+    // and bottom lines, a white square inside it, every pixel of a phase
+    // colour (arrows and labels) inside the frame, the arrows around its centre.
     run("pdftoppm", { "-r", "150", "-png", "-singlefile", file, path("d") });
     const QImage page = QImage(path("d.png")).convertToFormat(QImage::Format_RGB32);
+    const auto frameGrey = [](QRgb c) { return qRed(c) == qGreen(c) && qGreen(c) == qBlue(c) && qAbs(qRed(c) - 150) < 20; };
     QRect panel;
     for (int y = 0; y < page.height(); ++y) {
         const QRgb *line = reinterpret_cast<const QRgb *>(page.constScanLine(y)), *end = line + page.width();
-        if (std::count(line, end, qRgb(70, 70, 70)) > 200)
-            panel |= QRect(int(std::find(line, end, qRgb(70, 70, 70)) - line), y, 1, 1);
+        if (std::count_if(line, end, frameGrey) > 300)
+            panel |= QRect(int(std::find_if(line, end, frameGrey) - line), y, 1, 1);
     }
+    QVERIFY(panel.height() > page.width() / 3); // over a third of the page's width
+    int white = 0, colouredOutside = 0;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x) {
+            const bool inside = QRect(panel.topLeft(), QSize(panel.height(), panel.height())).contains(x, y);
+            white += inside && page.pixel(x, y) == qRgb(255, 255, 255);
+            colouredOutside += !inside && colourOf(page.pixel(x, y)) != Other;
+        }
+    QVERIFY2(white > 0.85 * panel.height() * panel.height(), qPrintable(QString::number(white)));
+    QCOMPARE(colouredOutside, 0);
     const QPointF centre(panel.left() + panel.height() / 2.0, panel.top() + panel.height() / 2.0);
     for (int i = 0; i < directions.size(); ++i) {
         const double a = qDegreesToRadians(double(directions.at(i))), r = panel.height() / 4.0;

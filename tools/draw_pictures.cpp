@@ -272,6 +272,29 @@ QImage checkPicture()
     return image;
 }
 
+// 打印: a printer with a sheet coming out of it.
+QImage printPicture()
+{
+    QImage image = canvas(48);
+    QPainter p;
+    beginPainter(p, image);
+    p.setPen(QPen(QColor(110, 110, 110), 1.2));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(13, 4, 22, 14)); // the sheet waiting
+    p.setPen(QPen(QColor(50, 50, 50), 1.5));
+    p.setBrush(QColor(90, 95, 105));
+    p.drawRoundedRect(QRectF(4, 16, 40, 18), 4, 4);
+    p.setBrush(QColor(60, 180, 80));
+    p.drawEllipse(QPointF(37, 22), 2, 2);
+    p.setPen(QPen(QColor(110, 110, 110), 1.2));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(12, 28, 24, 16)); // the sheet printed
+    p.setPen(QPen(QColor(20, 70, 180), 1.5));
+    for (qreal y = 33; y < 43; y += 4)
+        p.drawLine(QPointF(15, y), QPointF(33, y));
+    return image;
+}
+
 // A sheet of rows and columns, its header row in the colour given; the
 // table of all groups and, with a magnifier, the overview.
 void paintSheet(QPainter &p, const QColor &header)
@@ -400,6 +423,7 @@ int main(int argc, char *argv[])
     ok &= write(pdfPicture(), dir.filePath(QStringLiteral("pdf.png")), "PNG");
     ok &= write(checkPicture(), dir.filePath(QStringLiteral("check.png")), "PNG");
     ok &= write(overviewPicture(), dir.filePath(QStringLiteral("overview.png")), "PNG");
+    ok &= write(printPicture(), dir.filePath(QStringLiteral("print.png")), "PNG");
     ok &= write(tablePicture(), dir.filePath(QStringLiteral("table.png")), "PNG");
     ok &= write(historyPicture(), dir.filePath(QStringLiteral("history.png")), "PNG");
     if (argc == 3) {

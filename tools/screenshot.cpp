@@ -112,8 +112,16 @@ int main(int argc, char *argv[])
         if (parser.isSet(excelOption)
             && !writeReport(window, ReportKind::Excel, clockwise, zeroAtTwelve, parser.value(excelOption)))
             status = 1;
+        // The picture's header shows made-up report information.
+        ReportInfo info;
+        info.customer = QStringLiteral("示例用户");
+        info.site = QStringLiteral("1号配电室");
+        info.meterNumber = QStringLiteral("0001");
+        info.tester = QStringLiteral("张三");
+        info.currentRatio = 40;
+        info.voltageRatio = 100;
         if (parser.isSet(pdfOption)
-            && window.writePdfReport(parser.value(pdfOption), { row }) != MainWindow::PdfOutcome::Written)
+            && window.writePdfReport(parser.value(pdfOption), { row }, info) != MainWindow::PdfOutcome::Written)
             status = 1;
         if (parser.isSet(checkOption)) {
             window.findChild<QAction *>(QStringLiteral("action_wiring_check"))->trigger();

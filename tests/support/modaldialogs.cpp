@@ -2,6 +2,12 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDateEdit>
+#include <QPointer>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include "reportinfodialog.h"
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QProgressDialog>
@@ -78,6 +84,49 @@ void ModalDialogs::poll()
         progressLabels.append(progress->labelText());
         if (m_cancelProgress)
             progress->cancel();
+        return;
+    }
+    if (auto *info = qobject_cast<ReportInfoDialog *>(modal)) {
+        QMap<QString, QString> offered;
+        for (QLineEdit *edit : info->findChildren<QLineEdit *>(QString(), Qt::FindDirectChildrenOnly))
+            offered.insert(edit->objectName(), edit->text());
+        for (QDateEdit *edit : info->findChildren<QDateEdit *>(QString(), Qt::FindDirectChildrenOnly))
+            offered.insert(edit->objectName(), edit->date().toString(Qt::ISODate));
+        reportInfoOffered.append(offered);
+        const auto answer = m_reportInfo.isEmpty() ? qMakePair(QMap<QString, QString>(), true)
+                                                   : m_reportInfo.takeFirst();
+        for (auto field = answer.first.cbegin(); field != answer.first.cend(); ++field) {
+            if (auto *edit = info->findChild<QLineEdit *>(field.key()))
+                edit->setText(field.value());
+            else if (auto *date = info->findChild<QDateEdit *>(field.key()))
+                date->setDate(QDate::fromString(field.value(), Qt::ISODate));
+        }
+        // Out of this slot: a refusal opens a box that this timer answers.
+        QTimer::singleShot(0, info, [this, info, accept = answer.second] {
+            if (!accept) {
+                info->reject();
+                return;
+            }
+            info->accept();
+            if (info->isVisible() && !m_reportInfo.isEmpty())
+                info->setProperty("answered", false); // refused: the next entry
+            else if (info->isVisible())
+                info->reject();
+        });
+        return;
+    }
+    // A preview prints to the PDF file of the next file answer, out of this
+    // slot for the print dialog to be answered: accepted as it is.
+    if (auto *preview = qobject_cast<QPrintPreviewDialog *>(modal)) {
+        preview->printer()->setOutputFormat(QPrinter::PdfFormat); // this machine has no printer
+        preview->printer()->setOutputFileName(m_answers.isEmpty() ? QString() : m_answers.takeFirst());
+        for (QAction *action : preview->findChildren<QAction *>())
+            if (action->text().remove(u'&') == QStringLiteral("Print"))
+                QTimer::singleShot(0, action, &QAction::trigger);
+        return;
+    }
+    if (auto *print = qobject_cast<QPrintDialog *>(modal)) {
+        print->accept();
         return;
     }
     modal->close();

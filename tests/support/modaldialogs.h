@@ -2,6 +2,7 @@
 #define MODALDIALOGS_H
 
 #include <QList>
+#include <QMap>
 #include <QMessageBox>
 #include <QObject>
 #include <QStringList>
@@ -12,7 +13,8 @@
 // File dialogs take their answers from a queue (none left: cancelled); every
 // message box is recorded and closed with its first button or a button named
 // in advance. A progress dialog is recorded and left running, or cancelled
-// when asked to.
+// when asked to. 报告信息 takes its fields from a queue and is accepted
+// (none left: accepted as offered); a print preview prints.
 class ModalDialogs : public QObject
 {
     Q_OBJECT
@@ -28,6 +30,11 @@ public:
     void chooseFile(const QString &path) { m_answers.append(path); }
     // The next message box is answered with the button of this text.
     void pressButton(const QString &text) { m_buttons.append(text); }
+    // The next 报告信息 gets these fields (object name to text, the date as
+    // yyyy-MM-dd) and is accepted, or cancelled for accept false. Refused,
+    // it takes the next entry.
+    void fillReportInfo(const QMap<QString, QString> &fields, bool accept = true)
+    { m_reportInfo.append({ fields, accept }); }
     // Progress dialogs seen from now on are cancelled.
     void cancelProgress() { m_cancelProgress = true; }
     // Runs fn on every message box before it is closed (e.g. to let serial
@@ -37,6 +44,7 @@ public:
     QList<FileDialogSeen> fileDialogs;
     QList<MessageSeen> messages;
     QStringList progressLabels; // label texts of the progress dialogs seen
+    QList<QMap<QString, QString>> reportInfoOffered; // the fields 报告信息 offered
 
     // Lets the event loop run until count message boxes have been seen.
     bool waitForMessages(int count = 1);
@@ -50,6 +58,7 @@ private:
     QStringList m_answers;
     QStringList m_buttons;
     bool m_cancelProgress = false;
+    QList<QPair<QMap<QString, QString>, bool>> m_reportInfo;
     std::function<void(QMessageBox *)> m_whileOpen;
 };
 

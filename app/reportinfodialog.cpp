@@ -1,0 +1,75 @@
+#include "reportinfodialog.h"
+
+#include <QDateEdit>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+QLineEdit *lineEdit(const QString &objectName, const QString &text, QWidget *parent)
+{
+    auto *edit = new QLineEdit(text, parent);
+    edit->setObjectName(objectName);
+    return edit;
+}
+
+} // namespace
+
+ReportInfoDialog::ReportInfoDialog(const ReportInfo &info, QWidget *parent)
+    : QDialog(parent)
+    , m_customer(lineEdit(QStringLiteral("customer"), info.customer, this))
+    , m_site(lineEdit(QStringLiteral("site"), info.site, this))
+    , m_meterNumber(lineEdit(QStringLiteral("meterNumber"), info.meterNumber, this))
+    , m_tester(lineEdit(QStringLiteral("tester"), info.tester, this))
+    , m_date(new QDateEdit(info.date, this))
+    , m_currentRatio(lineEdit(QStringLiteral("currentRatio"), ReportInfo::ratioText(info.currentRatio), this))
+    , m_voltageRatio(lineEdit(QStringLiteral("voltageRatio"), ReportInfo::ratioText(info.voltageRatio), this))
+    , m_info(info)
+{
+    setWindowTitle(tr("报告信息"));
+    m_date->setObjectName(QStringLiteral("date"));
+    m_date->setCalendarPopup(true);
+    m_date->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    m_currentRatio->setPlaceholderText(tr("不填则不计一次侧"));
+    m_voltageRatio->setPlaceholderText(tr("不填则不计一次侧"));
+
+    auto *form = new QFormLayout(this);
+    form->addRow(tr("用户名称："), m_customer);
+    form->addRow(tr("安装地点："), m_site);
+    form->addRow(tr("电能表编号："), m_meterNumber);
+    form->addRow(tr("检测人："), m_tester);
+    form->addRow(tr("检测日期："), m_date);
+    form->addRow(tr("电流互感器变比："), m_currentRatio);
+    form->addRow(tr("电压互感器变比："), m_voltageRatio);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(tr("确定"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(tr("取消"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &ReportInfoDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &ReportInfoDialog::reject);
+    form->addRow(buttons);
+}
+
+void ReportInfoDialog::accept()
+{
+    ReportInfo info;
+    info.customer = m_customer->text().trimmed();
+    info.site = m_site->text().trimmed();
+    info.meterNumber = m_meterNumber->text().trimmed();
+    info.tester = m_tester->text().trimmed();
+    info.date = m_date->date();
+    if (!ReportInfo::parseRatio(m_currentRatio->text(), &info.currentRatio)) {
+        QMessageBox::information(this, tr("报告信息"), tr("电流互感器变比须是大于0的数！"));
+        m_currentRatio->setFocus();
+        return;
+    }
+    if (!ReportInfo::parseRatio(m_voltageRatio->text(), &info.voltageRatio)) {
+        QMessageBox::information(this, tr("报告信息"), tr("电压互感器变比须是大于0的数！"));
+        m_voltageRatio->setFocus();
+        return;
+    }
+    m_info = info;
+    QDialog::accept();
+}

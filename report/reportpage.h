@@ -1,0 +1,42 @@
+#ifndef REPORTPAGE_H
+#define REPORTPAGE_H
+
+#include "reportinfo.h"
+#include "analysis/wiringdiagnosis.h"
+#include "view/phasordiagram.h"
+
+#include <QString>
+
+class QPainter;
+
+// The one layout of a report page, an A4 portrait page per group: the
+// header of the report information, the contents of the Word report of the
+// group's wiring (the same cells, texts and units), the power totals, the
+// phasor diagram drawn for paper beside the wiring diagnosis and the
+// findings of the wiring check, and 第k页 共n页 at the foot. The PDF file,
+// the print preview and the printer all have their pages painted here.
+class ReportPage
+{
+public:
+    // window: the load angles the wiring diagnosis assumes.
+    ReportPage(PhasorDiagram::Orientation orientation, WiringDiagnosis::LoadWindow window,
+               const ReportInfo &info);
+
+    // The page size in points.
+    static constexpr qreal Width = 595.3;
+    static constexpr qreal Height = 841.9;
+
+    // Paints page pageNumber of pageCount, the group numbered groupNumber
+    // (第N组), onto painter, whose device has scale units per point and
+    // the page's top left corner at its origin. A text with too few fields
+    // gets a page that says so.
+    void paint(QPainter &painter, qreal scale, int pageNumber, int pageCount, int groupNumber,
+               const QString &groupText) const;
+
+private:
+    PhasorDiagram::Orientation m_orientation;
+    WiringDiagnosis::LoadWindow m_window;
+    ReportInfo m_info;
+};
+
+#endif // REPORTPAGE_H
