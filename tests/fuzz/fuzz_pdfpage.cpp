@@ -1,4 +1,5 @@
-// One PDF page of a group text, written to a temporary folder.
+// One PDF page of a group text, with report information and ratios,
+// written to a temporary folder.
 #include "fuzzcheck.h"
 #include "report/pdfreport.h"
 
@@ -21,7 +22,12 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString path = folder->filePath("page.pdf");
-    PdfReport report(path, PhasorDiagram::Orientation(), QGuiApplication::font());
+    ReportInfo info;
+    info.customer = QStringLiteral("用户");
+    info.currentRatio = 40;
+    info.voltageRatio = 100;
+    const ReportPage page(PhasorDiagram::Orientation(), WiringDiagnosis::LoadWindow::Inductive0To60, info);
+    PdfReport report(path, page, 1);
     FUZZ_REQUIRE(report.open());
     report.addPage(1, QString::fromUtf8(fuzzBytes(data, size)));
     FUZZ_REQUIRE(report.commit() && QFileInfo(path).size() > 0);
