@@ -282,7 +282,7 @@ bool MainWindow::writeReport(ReportKind kind, const QString &fileName, const Gro
     return true;
 }
 
-std::optional<QList<int>> MainWindow::chooseReportRows(const QString &title)
+std::optional<QList<int>> MainWindow::chooseReportRows(const QString &title, const QString &question)
 {
     if (groupList.isEmpty()) {
         showInformation(title, tr("列表中没有数据！"));
@@ -290,8 +290,7 @@ std::optional<QList<int>> MainWindow::chooseReportRows(const QString &title)
     }
     QList<int> rows{ reportRow() };
     if (groupList.size() > 1) {
-        QMessageBox box(QMessageBox::Question, title,
-                        tr("导出当前显示的组，还是列表中的全部组？"), QMessageBox::NoButton, this);
+        QMessageBox box(QMessageBox::Question, title, question, QMessageBox::NoButton, this);
         QPushButton *current = box.addButton(tr("当前组"), QMessageBox::AcceptRole);
         QPushButton *all = box.addButton(tr("全部组"), QMessageBox::AcceptRole);
         QPushButton *cancel = box.addButton(tr("取消"), QMessageBox::RejectRole);
@@ -320,7 +319,7 @@ std::optional<ReportInfo> MainWindow::askReportInfo()
 
 void MainWindow::chooseAndExportPdf()
 {
-    const std::optional<QList<int>> rows = chooseReportRows(tr("导出PDF"));
+    const std::optional<QList<int>> rows = chooseReportRows(tr("导出PDF"), tr("导出当前显示的组，还是列表中的全部组？"));
     if (!rows)
         return;
     const std::optional<ReportInfo> info = askReportInfo();
@@ -345,7 +344,7 @@ void MainWindow::chooseAndExportPdf()
 
 void MainWindow::printWithPreview()
 {
-    const std::optional<QList<int>> rows = chooseReportRows(tr("打印"));
+    const std::optional<QList<int>> rows = chooseReportRows(tr("打印"), tr("打印当前显示的组，还是列表中的全部组？"));
     if (!rows)
         return;
     const std::optional<ReportInfo> info = askReportInfo();

@@ -121,8 +121,8 @@ private:
     void chooseAndExportReport(ReportKind kind);
     // The rows of the groups a PDF or a print-out takes: the one shown or,
     // asked when there are more, every group; nothing when the user cancels
-    // or the list is empty (told under title).
-    std::optional<QList<int>> chooseReportRows(const QString &title);
+    // or the list is empty (told under title). question: the box's text.
+    std::optional<QList<int>> chooseReportRows(const QString &title, const QString &question);
     // 报告信息, offering the values given last and keeping those accepted.
     std::optional<ReportInfo> askReportInfo();
     // The page layout of the PDF and the print-out, in the orientation and

@@ -153,7 +153,7 @@ void PdfReportTest::pagesAndValues()
     const bool printed = action == "action_print";
     exportPdf(driver, groups, row, button, printed ? "report.pdf" : "report", radios, action);
     const QString file = path("report.pdf");
-    QStringList messages = button.isEmpty() ? QStringList() : QStringList(printed ? "打印|导出当前显示的组，还是列表中的全部组？" : question);
+    QStringList messages = button.isEmpty() ? QStringList() : QStringList(printed ? "打印|打印当前显示的组，还是列表中的全部组？" : question);
     if (answers.size() > 1)
         messages << "报告信息|电流互感器变比须是大于0的数！";
     if (printed) {
