@@ -110,8 +110,9 @@ void PdfReportTest::pagesAndValues_data()
     QTest::addColumn<QString>("button");
     QTest::addColumn<QList<int>>("pages");      // group numbers
     QTest::addColumn<QByteArray>("radios");     // "N" for NRadioButton, ...
-    // Where UA (yellow), UB (green) and UC (red) point on the first page, in
-    // degrees clockwise from twelve o'clock; none for a three-wire group.
+    // Where UA, UB, UC, then IA, IB, IC (yellow, green, red) point on the
+    // first page, in degrees clockwise from twelve o'clock; none for a
+    // three-wire group. IA lags UA by 30, IB and IC follow 118 and 240.5 on.
     QTest::addColumn<QList<int>>("directions");
     QTest::addColumn<QList<Fields>>("answers");  // 报告信息 as typed, a refused one first
     QTest::addColumn<QStringList>("primary");    // the primary-side totals per page, or ""
@@ -121,18 +122,18 @@ void PdfReportTest::pagesAndValues_data()
     const QString fourWirePrimary = "一次侧：ΣP=3429.18kW  ΣQ=1980.98kvar  ΣS=3961.86kVA";
     const QString threeWirePrimary = "一次侧：ΣP=871.38kW  ΣQ=415.57kvar  ΣS=965.44kVA";
     QTest::newRow("one group, counter-clockwise, zero at three, a ratio refused")
-        << QList<QByteArray>{ fourWire } << 0 << "" << QList<int>{ 1 } << QByteArray("ND") << QList<int>{ 90, 330, 210 }
+        << QList<QByteArray>{ fourWire } << 0 << "" << QList<int>{ 1 } << QByteArray("ND") << QList<int>{ 90, 330, 210, 60, 302, 180 }
         << QList<Fields>{ with(info, "currentRatio", "1:40"), with(info, "currentRatio", "") } << QStringList{ "" } << QByteArray("action_pdf");
     QTest::newRow("current") << QList<QByteArray>{ fourWire, threeWire } << 1 << "当前组" << QList<int>{ 2 }
                              << QByteArray() << QList<int>() << QList<Fields>{ with(info, "currentRatio", " 40 ") }
                              << QStringList{ "一次侧：ΣP=8.71kW  ΣQ=4.16kvar  ΣS=9.65kVA" } << QByteArray("action_pdf");
     // 4000 x (285.8047 + 287.2405 + 5 x 1.52 x cos 32), ...
     QTest::newRow("all") << QList<QByteArray>{ fourWire, threeWire, lostVoltage } << 0 << "全部组" << QList<int>{ 1, 2, 3 }
-                         << QByteArray("SL") << QList<int>{ 0, 120, 240 } << QList<Fields>{ ratios }
+                         << QByteArray("SL") << QList<int>{ 0, 120, 240, 30, 148, 270 } << QList<Fields>{ ratios }
                          << QStringList{ fourWirePrimary, threeWirePrimary, "一次侧：ΣP=2317.96kW  ΣQ=1286.77kvar  ΣS=2651.62kVA" }
                          << QByteArray("action_pdf");
     QTest::newRow("all printed") << QList<QByteArray>{ fourWire, threeWire } << 0 << "全部组" << QList<int>{ 1, 2 }
-                                 << QByteArray("SL") << QList<int>{ 0, 120, 240 } << QList<Fields>{ ratios }
+                                 << QByteArray("SL") << QList<int>{ 0, 120, 240, 30, 148, 270 } << QList<Fields>{ ratios }
                                  << QStringList{ fourWirePrimary, threeWirePrimary } << QByteArray("action_print");
 }
 
@@ -218,7 +219,7 @@ void PdfReportTest::pagesAndValues()
     const QPointF centre(panel.left() + panel.height() / 2.0, panel.top() + panel.height() / 2.0);
     for (int i = 0; i < directions.size(); ++i) {
         const double a = qDegreesToRadians(double(directions.at(i))), r = panel.height() / 4.0;
-        QVERIFY2(colourNear(page, centre + QPointF(r * std::sin(a), -r * std::cos(a)), Colour(i), 3),
+        QVERIFY2(colourNear(page, centre + QPointF(r * std::sin(a), -r * std::cos(a)), Colour(i % 3), 3),
                  qPrintable(QString::number(i)));
     }
 }
