@@ -27,17 +27,9 @@ const QByteArray reversedA = "50 1 1 1 0 100 100 100 18 0 0 24 12 12 24 12 12 2 
 const QByteArray threeWire = "50 1 0 1 0 100 0 100 3 0 -3 30 0 0 24 0 0 1 0";
 const QByteArray tooShort = "50 1 2";
 
-QByteArray dataFile(const QList<QByteArray> &groups)
-{
-    return "3000\r\n" + groups.join("\r\n") + "\r\n";
-}
-
 QJsonObject readBack(const QString &path)
 {
-    QProcess python;
-    python.start(QStringLiteral(DM_PYTHON3), { QStringLiteral(DM_READTABLE), path });
-    python.waitForFinished(30000);
-    return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+    return QJsonDocument::fromJson(outputOf(QStringLiteral(DM_PYTHON3), { QStringLiteral(DM_READTABLE), path })).object();
 }
 
 QStringList rowTexts(const QAbstractItemModel *model)
@@ -214,7 +206,7 @@ void GroupTablesTest::history()
     const QString cutShort = archive.fileName();
     archive.endRead();
     QVERIFY(!QFile::exists(ReadingArchive::markerOf(complete)) && QFile::exists(ReadingArchive::markerOf(cutShort)));
-    QCOMPARE(readFile(cutShort), "3000\r\n" + threeWire + "\r\n");
+    QCOMPARE(readFile(cutShort), dataFile({ threeWire }));
 
     const QString folder = ReadingArchive::folder() + '/';
     writeFile(folder + "2026-12-01_09-00-00.dat", dataFile({ threeWire, balanced }));

@@ -39,11 +39,6 @@ const QStringList zeroCells = QString("0.00 0.00 0.00 0.0000 0.0000 0.0000 0.0 0
                                       "0.0000 0.0000 0.0 0.0 0.0 0.0 0.0 0.0 0.00 0.00 0.00 0.00 "
                                       "0.00 0.00 0.00 0.00 0.00 0.00 0.00 0.00 0.00 0.0000").split(' ');
 
-QByteArray dataFile(const QList<QByteArray> &groups)
-{
-    return "3000\r\n" + groups.join("\r\n") + "\r\n";
-}
-
 // Arrow colours anywhere in the picture.
 bool hasArrows(const QImage &image)
 {
@@ -182,13 +177,14 @@ void MainWindowTest::clickShowsGroup_data()
         << QStringList{ "异常 电压逆相序 UAB→UCB 60.0°", "提示 电流相序不能判断 IA→IC 60.0°" }
         // Element 2 reads 34 degrees less than element 1, forms 0 or 60 degrees less.
         << "接线形式：与任何接线形式都不符（最小偏差17.0°）|更正系数K：不能计算";
-    // Too few fields (16): nothing changes; 17: shown, wiring code kept.
+    // Too few fields (16): nothing changes; 17: shown, wiring code kept, IN
+    // given as letters counts as 0.
     QTest::newRow("16 fields") << QByteArray("1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16") << QString() << clean << right;
     QTest::newRow("17 fields")
-        << QByteArray("1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17")
+        << QByteArray("1 2 3 4 IN 6 7 8 9 10 11 12 13 14 15 16 17")
         << "6.00 7.00 8.00 2.0000 3.0000 4.0000 90.0 100.0 110.0 0.0003 -0.1733 -0.3417 "
            "170.0 160.0 150.0 140.0 130.0 120.0 0.00 12.00 12.00 -3.64 20.68 21.00 "
-           "-10.93 30.07 32.00 -14.57 62.76 65.00 1.00 5.0000"
+           "-10.93 30.07 32.00 -14.57 62.76 65.00 1.00 0.0000"
         << QStringList{ "提示 电压相序不能判断 最高 8.00V", "提示 电流相序不能判断 IA→IB 170.0°，IA→IC 150.0°" }
         << "接线形式：无电压或无电流，不能判断|更正系数K：不能计算";
 }
@@ -238,9 +234,7 @@ void MainWindowTest::clickShowsGroup()
         QTRY_VERIFY((dialog = driver.window().findChild<WiringCheckDialog *>()) && dialog->windowBox()->currentIndex() == 2);
         dialog->close();
         QVERIFY(driver.window().writePdfReport(path("w.pdf"), { 1 }) == MainWindow::PdfOutcome::Written);
-        QProcess text;
-        text.start("pdftotext", { path("w.pdf"), "-" });
-        QVERIFY(text.waitForFinished() && QString::fromUtf8(text.readAll()).contains("按−30°～30°判定"));
+        QVERIFY(QString::fromUtf8(outputOf("pdftotext", { path("w.pdf"), "-" })).contains("按−30°～30°判定"));
     }
     QCOMPARE(valueCells(driver), cells.isEmpty() ? first : cells.split(' '));
     QCOMPARE(readFile("buffer.png") == firstPng, cells.isEmpty() || group == fourWire);
@@ -384,7 +378,7 @@ void MainWindowTest::saveFiles()
     QCOMPARE(seen.nameFilters, QStringList{ QStringLiteral("DAT文件 (*.dat)") });
     QVERIFY(seen.saving);
 
-    const QByteArray written = "3000\r\n" + fourWire + "\r\n" + odd + "\r\n" + threeWire + "\r\n";
+    const QByteArray written = dataFile({ fourWire, odd, threeWire });
     const QStringList failed{ "保存文件|文件保存失败！" };
     QCOMPARE(driver.dialogs().takeMessages(), saved || target.isEmpty() ? QStringList() : failed);
     QCOMPARE(readFile(path(target)) == written, saved);

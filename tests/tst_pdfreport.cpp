@@ -47,10 +47,7 @@ const QStringList lostTexts = { "第3组", "5.00V", "Uc（失压）" };
 
 QString run(const QString &program, const QStringList &arguments)
 {
-    QProcess process;
-    process.start(program, arguments);
-    return process.waitForFinished(60000) ? QString::fromUtf8(process.readAllStandardOutput())
-                                           : QString();
+    return QString::fromUtf8(outputOf(program, arguments));
 }
 
 // 报告信息 as typed; the header shows the fields, the date as yyyy-MM-dd.
@@ -90,7 +87,7 @@ private:
                    const QString &button, const QString &name, const QByteArray &radios = {},
                    const char *action = "action_pdf")
     {
-        writeFile(path("g.dat"), "3000\r\n" + groups.join("\r\n") + "\r\n");
+        writeFile(path("g.dat"), dataFile(groups));
         driver.open(path("g.dat"));
         driver.clickEntry(row);
         for (char radio : radios)

@@ -27,11 +27,8 @@ struct Part
 // The parts of a MIME document as Python's mail parser reads them.
 QList<Part> mimeParts(const QString &path)
 {
-    QProcess python;
-    python.start(QStringLiteral("python3"), { QStringLiteral(DM_MIMEPARTS), path });
-    python.waitForFinished(30000);
     QList<Part> parts;
-    for (const QJsonValue &part : QJsonDocument::fromJson(python.readAllStandardOutput()).array())
+    for (const QJsonValue &part : QJsonDocument::fromJson(outputOf("python3", { DM_MIMEPARTS, path })).array())
         parts.append({ part["headers"].toVariant().toStringList(),
                        QByteArray::fromBase64(part["body"].toString().toLatin1()) });
     return parts;
@@ -57,7 +54,7 @@ private:
 
 void ReportsTest::showGroup(WindowDriver &driver, const QByteArray &group)
 {
-    writeFile(m_dir->filePath("g.dat"), "3000\r\n" + group + "\r\n");
+    writeFile(m_dir->filePath("g.dat"), dataFile({ group }));
     driver.open(m_dir->filePath("g.dat"));
     driver.clickEntry(0);
 }

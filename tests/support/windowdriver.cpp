@@ -93,3 +93,15 @@ QByteArray readFile(const QString &path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+QByteArray dataFile(const QList<QByteArray> &groups)
+{
+    return "3000\r\n" + groups.join("\r\n") + "\r\n";
+}
+
+QByteArray outputOf(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished(60000) ? process.readAllStandardOutput() : QByteArray();
+}

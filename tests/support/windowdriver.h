@@ -51,5 +51,9 @@ bool colourNear(const QImage &image, QPointF p, Colour colour, int reach = 1);
 // Writes bytes to a file, creating folders as needed.
 void writeFile(const QString &path, const QByteArray &bytes);
 QByteArray readFile(const QString &path);
+// The bytes of a data file of the groups.
+QByteArray dataFile(const QList<QByteArray> &groups);
+// What a program prints on its standard output (waits up to a minute).
+QByteArray outputOf(const QString &program, const QStringList &arguments);
 
 #endif // WINDOWDRIVER_H
