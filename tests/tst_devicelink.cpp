@@ -131,9 +131,7 @@ void DeviceLinkTest::connectReadDeleteDisconnect_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<bool>("copied"); // the data folder can be written
-    QTest::newRow("whole") << QStringList{ "--whole" } << true;
     QTest::newRow("byte by byte") << QStringList{ "--bytes" } << true;
-    QTest::newRow("64-byte packets, LF CR") << QStringList{ "--packets", "64", "--lf-cr" } << true;
     QTest::newRow("random pieces with colons, no data folder") << QStringList{ "--random", "7", "--colon" } << false;
     QTest::newRow("random pieces, LF CR, slow") << QStringList{ "--random", "11", "--lf-cr", "--delay", "2" } << true;
 }

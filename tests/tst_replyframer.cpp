@@ -36,8 +36,6 @@ void TestReplyFramer::framing_data()
         << Arrivals{ "a\r\nb\r", "\n", "c\r" } << LinesPerArrival{ { "a", "b" }, {}, {} } << "c\r";
     QTest::newRow("LF CR: the last line's CR arrives alone")
         << Arrivals{ "a\n\rend\n", "\r" } << LinesPerArrival{ { "a" }, { "end" } } << "";
-    QTest::newRow("LF CR: empty line whose CR comes later")
-        << Arrivals{ "a\n\r\n", "\r" } << LinesPerArrival{ { "a" }, { "" } } << "";
     QTest::newRow("O colon K; lower-case ok; colons inside words")
         << Arrivals{ "O:K\r\nok\r\n:1:2 3:\r\n" } << LinesPerArrival{ { "OK", "ok", "12 3" } } << "";
     QTest::newRow("zero byte ends the arrival, the rest joins the next")
@@ -82,7 +80,6 @@ void TestReplyFramer::replyKinds_data()
     QTest::newRow("DELOK with a blank in front") << " DELOK" << Reply::Group << " DELOK";
     QTest::newRow("empty line") << "" << Reply::Group << "";
     QTest::newRow("every end, wherever it stands") << "endend 1 en end2 nd" << Reply::Group << " 1 en 2 nd";
-    QTest::newRow("an end joined by removing one") << "eendnd" << Reply::Group << "";
     QTest::newRow("64 KiB of nested ends")
         << QString(21845, u'e') + "end" + QString("nd").repeated(21845) << Reply::Group << "";
 }

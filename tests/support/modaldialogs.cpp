@@ -53,10 +53,6 @@ void ModalDialogs::poll()
         // the dialog's own checks (overwrite prompt, existence).
         if (auto *nameBox = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
             nameBox->setText(answer);
-        if (dialog->selectedFiles() != QStringList{ answer })
-            QTest::qFail(qPrintable(QStringLiteral("the file dialog answered %1 instead of %2")
-                                        .arg(dialog->selectedFiles().join(u','), answer)),
-                         __FILE__, __LINE__);
         static_cast<QDialog *>(dialog)->done(QDialog::Accepted);
         return;
     }
