@@ -308,29 +308,31 @@ std::optional<QList<int>> MainWindow::chooseReportRows(const QString &title, con
     return rows;
 }
 
-std::optional<ReportInfo> MainWindow::askReportInfo()
+std::optional<MainWindow::ReportRequest> MainWindow::askReport(const QString &title,
+                                                              const QString &question)
 {
+    const std::optional<QList<int>> rows = chooseReportRows(title, question);
+    if (!rows)
+        return std::nullopt;
     ReportInfoDialog dialog(ReportInfo::load(), this);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     dialog.info().save();
-    return dialog.info();
+    return ReportRequest{ *rows, dialog.info() };
 }
 
 void MainWindow::chooseAndExportPdf()
 {
-    const std::optional<QList<int>> rows = chooseReportRows(tr("导出PDF"), tr("导出当前显示的组，还是列表中的全部组？"));
-    if (!rows)
-        return;
-    const std::optional<ReportInfo> info = askReportInfo();
-    if (!info)
+    const std::optional<ReportRequest> request =
+        askReport(tr("导出PDF"), tr("导出当前显示的组，还是列表中的全部组？"));
+    if (!request)
         return;
     QString fileName = QFileDialog::getSaveFileName(this, tr("保存文件"), QStringLiteral("./"),
                                                     tr("PDF文件 (*.pdf)"));
     if (fileName.isEmpty())
         return;
     fileName = withSuffix(fileName, "pdf");
-    switch (writePdfReport(fileName, *rows, *info)) {
+    switch (writePdfReport(fileName, request->rows, request->info)) {
     case PdfOutcome::Written:
         showInformation(tr("测试报告"), tr("文档%1导出成功！").arg(fileName));
         break;
@@ -344,11 +346,9 @@ void MainWindow::chooseAndExportPdf()
 
 void MainWindow::printWithPreview()
 {
-    const std::optional<QList<int>> rows = chooseReportRows(tr("打印"), tr("打印当前显示的组，还是列表中的全部组？"));
-    if (!rows)
-        return;
-    const std::optional<ReportInfo> info = askReportInfo();
-    if (!info)
+    const std::optional<ReportRequest> request =
+        askReport(tr("打印"), tr("打印当前显示的组，还是列表中的全部组？"));
+    if (!request)
         return;
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageSize(QPageSize(QPageSize::A4));
@@ -358,7 +358,7 @@ void MainWindow::printWithPreview()
     QPrintPreviewDialog preview(&printer, this);
     preview.setWindowTitle(tr("打印预览"));
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-            [this, rows = *rows, info = *info](QPrinter *target) { printReport(*target, rows, info); });
+            [this, request = *request](QPrinter *target) { printReport(*target, request.rows, request.info); });
     preview.exec();
 }
 

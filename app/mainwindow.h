@@ -123,8 +123,10 @@ private:
     // asked when there are more, every group; nothing when the user cancels
     // or the list is empty (told under title). question: the box's text.
     std::optional<QList<int>> chooseReportRows(const QString &title, const QString &question);
-    // 报告信息, offering the values given last and keeping those accepted.
-    std::optional<ReportInfo> askReportInfo();
+    // Those rows, then 报告信息, offering the values given last and keeping
+    // those accepted; nothing when the user cancels either.
+    struct ReportRequest { QList<int> rows; ReportInfo info; };
+    std::optional<ReportRequest> askReport(const QString &title, const QString &question);
     // The page layout of the PDF and the print-out, in the orientation and
     // load-angle window chosen now.
     ReportPage reportPage(const ReportInfo &info) const;
