@@ -1,4 +1,5 @@
 #include "mainwindow.h"
+#include "workingfolder.h"
 
 #include <QApplication>
 #include <QTranslator>
@@ -15,6 +16,7 @@ int main(int argc, char *argv[])
     // copies of readings are kept, whatever the executable is called.
     QApplication::setApplicationName(QStringLiteral("datamanager"));
     app.installTranslator(&translator);
+    WorkingFolder::makeWritable();
 
     MainWindow window;
     window.show();

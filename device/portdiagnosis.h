@@ -13,6 +13,7 @@ enum class Cause {
     Unknown,
     PermissionDenied, // the user may not open the device file
     InUse,            // another program holds the port
+    NotFound,         // no such port (unplugged, or no driver made it)
     AdapterClaimed    // a CH340/CH341 is plugged in but has no serial port
 };
 
@@ -21,6 +22,8 @@ enum class Cause {
 QString deviceFile(const QString &portName);
 
 // The cause of a failed open, from the port's error and the device file.
+// Windows has no file permissions on a port: its "access denied" means that
+// another program holds it.
 Cause openFailure(QSerialPort::SerialPortError error, const QString &deviceFile);
 
 // Whether a CH340/CH341 adapter is plugged in, by the USB ids under
@@ -30,7 +33,9 @@ bool adapterPluggedIn(const QString &sysfsRoot);
 // The sysfs root of this system: "/sys" on Linux, empty elsewhere.
 QString systemSysfsRoot();
 
-// The advice for the cause, naming the port when given; empty for Unknown.
+// The advice for the cause, naming the port when given, in the words of the
+// system the tool runs on (Linux: permissions, brltty; Windows: the CH340
+// driver and the Device Manager); empty for Unknown except on Windows.
 QString advice(Cause cause, const QString &port = QString());
 
 } // namespace PortDiagnosis

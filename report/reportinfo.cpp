@@ -1,6 +1,7 @@
 #include "reportinfo.h"
 
-#include <QSettings>
+#include "toolsettings.h"
+
 #include <cmath>
 
 namespace {
@@ -29,7 +30,7 @@ QString ReportInfo::ratioText(double ratio)
 
 ReportInfo ReportInfo::load()
 {
-    QSettings settings;
+    ToolSettings settings;
     settings.beginGroup(QLatin1String(Group));
     ReportInfo info;
     info.customer = settings.value(QStringLiteral("customer")).toString();
@@ -46,7 +47,7 @@ ReportInfo ReportInfo::load()
 
 void ReportInfo::save() const
 {
-    QSettings settings;
+    ToolSettings settings;
     settings.beginGroup(QLatin1String(Group));
     settings.setValue(QStringLiteral("customer"), customer);
     settings.setValue(QStringLiteral("site"), site);

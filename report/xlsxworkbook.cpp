@@ -11,9 +11,12 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryFile>
+#include <QTemporaryDir>
 #include <xlsxwriter.h>
 #include <cmath>
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace GroupTable {
 
@@ -39,10 +42,33 @@ lxw_color_t rgbOf(const QColor &colour)
     return lxw_color_t((colour.red() << 16) | (colour.green() << 8) | colour.blue());
 }
 
+// The name of the scratch folder as the library is to be given it. Built
+// with MinGW, it opens every file with the C library's narrow functions,
+// which on Windows take the ANSI code page (built with MSVC, UTF-8 for the
+// workbook); a folder whose name is not plain ASCII (a Chinese user name)
+// is therefore given by its short 8.3 name, which is.
+QByteArray scratchFolderName(const QString &folder)
+{
+#ifdef Q_OS_WIN
+    const QString native = QDir::toNativeSeparators(folder);
+    wchar_t shortName[MAX_PATH];
+    const DWORD length = GetShortPathNameW(reinterpret_cast<const wchar_t *>(native.utf16()), shortName, MAX_PATH);
+    const QString name = length > 0 && length < MAX_PATH ? QString::fromWCharArray(shortName, int(length)) : native;
+    return name.toLocal8Bit();
+#else
+    return QFile::encodeName(folder);
+#endif
+}
+
 class Workbook
 {
 public:
-    explicit Workbook(const QByteArray &fileName) : m_book(workbook_new(fileName.constData())) {}
+    Workbook(const QByteArray &fileName, QByteArray scratchFolder)
+    {
+        lxw_workbook_options options{};
+        options.tmpdir = scratchFolder.data(); // copied by the library
+        m_book = workbook_new_opt(fileName.constData(), &options);
+    }
     ~Workbook()
     {
         if (m_book)
@@ -153,18 +179,19 @@ bool writeVerdicts(lxw_workbook *book, const QStringList &groups, lxw_format *he
 bool saveXlsx(const QString &path, const QStringList &groups, QString *error)
 {
     // The library writes to a file name of its own choosing, and leaves a
-    // partial file when it fails. So it writes a scratch file, and the whole
-    // workbook is put in place from there.
-    QTemporaryFile scratch(QDir::tempPath() + QStringLiteral("/datamanager-XXXXXX.xlsx"));
-    if (!scratch.open()) {
+    // partial file when it fails. So it writes into a scratch folder, and the
+    // whole workbook is put in place from there.
+    QTemporaryDir scratch(QDir::tempPath() + QStringLiteral("/datamanager-XXXXXX"));
+    if (!scratch.isValid()) {
         if (error)
             *error = scratch.errorString();
         return false;
     }
-    scratch.close();
+    const QString workbookPath = scratch.filePath(QStringLiteral("workbook.xlsx"));
+    const QByteArray folder = scratchFolderName(scratch.path());
     bool written = false;
     {
-        Workbook book(QFile::encodeName(scratch.fileName()));
+        Workbook book(folder + "/workbook.xlsx", folder);
         if (book.get()) {
             lxw_format *header = workbook_add_format(book.get());
             format_set_bold(header);
@@ -173,17 +200,13 @@ bool saveXlsx(const QString &path, const QStringList &groups, QString *error)
                 && writeVerdicts(book.get(), groups, header) && book.close();
         }
     }
-    if (!written) {
+    QFile workbook(workbookPath);
+    if (!written || !workbook.open(QIODevice::ReadOnly)) {
         if (error)
             *error = tr("Excel工作簿无法写入");
         return false;
     }
-    if (!scratch.open()) {
-        if (error)
-            *error = scratch.errorString();
-        return false;
-    }
-    return saveWholeFile(path, scratch.readAll(), error);
+    return saveWholeFile(path, workbook.readAll(), error);
 }
 
 } // namespace GroupTable

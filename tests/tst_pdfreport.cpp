@@ -4,6 +4,7 @@
 // same pages printed through the preview, and an existing file kept when an
 // export stops.
 
+#include "report/toolsettings.h"
 #include "windowdriver.h"
 
 #include <QtTest>
@@ -73,7 +74,7 @@ private slots:
     {
         m_dir = std::make_unique<QTemporaryDir>();
         QDir::setCurrent(m_dir->path());
-        QSettings().clear(); // 报告信息 kept from an earlier test
+        ToolSettings().clear(); // 报告信息 kept from an earlier test
     }
     void pagesAndValues_data();
     void pagesAndValues();

@@ -1,14 +1,18 @@
 // Draws the tool's pictures (toolbar icons, list icon, window icon) into a
 // folder, at the paths, formats and pixel sizes the resource collection uses.
 //
-//   draw_pictures <resources/pic> [<app/desktop>]
+//   draw_pictures <resources/pic> [<app/desktop> [<app/windows>]]
 //
-// The second folder receives the desktop icon of the installed tool.
+// The second folder receives the desktop icon of the installed tool, the
+// third its Windows icon (an .ico of the same emblem in the usual sizes).
 // The output is committed; run this again only to change the artwork.
 // Everything is drawn with shapes, not fonts, so the result does not depend
 // on the fonts of the machine that runs it.
 
+#include <QBuffer>
+#include <QDataStream>
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -383,6 +387,35 @@ QImage desktopIcon()
     return image;
 }
 
+// A Windows icon file holding the picture at each size, every entry a PNG
+// (which Windows reads since Vista), so that small sizes are not blurred
+// from one large picture at run time.
+bool writeIco(const QImage &picture, const QList<int> &sizes, const QString &path)
+{
+    QByteArray directory;
+    QByteArray images;
+    QDataStream head(&directory, QIODevice::WriteOnly);
+    head.setByteOrder(QDataStream::LittleEndian);
+    head << quint16(0) << quint16(1) << quint16(sizes.size());
+    const quint32 firstOffset = 6 + 16 * quint32(sizes.size());
+    for (const int size : sizes) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        picture.scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).save(&buffer, "PNG");
+        // Width and height 0 stand for 256.
+        head << quint8(size % 256) << quint8(size % 256) << quint8(0) << quint8(0) << quint16(1)
+             << quint16(32) << quint32(png.size()) << quint32(firstOffset + images.size());
+        images += png;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(directory + images) != directory.size() + images.size()) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    return true;
+}
+
 bool write(const QImage &image, const QString &path, const char *format)
 {
     if (!image.save(path, format, format == QByteArrayLiteral("JPG") ? 92 : -1)) {
@@ -400,8 +433,8 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: draw_pictures <picture folder> [<desktop icon folder>]\n");
+    if (argc < 2 || argc > 4) {
+        std::fprintf(stderr, "usage: draw_pictures <picture folder> [<desktop icon folder> [<Windows icon folder>]]\n");
         return 2;
     }
     const QDir dir(QString::fromLocal8Bit(argv[1]));
@@ -426,10 +459,15 @@ int main(int argc, char *argv[])
     ok &= write(printPicture(), dir.filePath(QStringLiteral("print.png")), "PNG");
     ok &= write(tablePicture(), dir.filePath(QStringLiteral("table.png")), "PNG");
     ok &= write(historyPicture(), dir.filePath(QStringLiteral("history.png")), "PNG");
-    if (argc == 3) {
+    if (argc >= 3) {
         const QDir iconDir(QString::fromLocal8Bit(argv[2]));
         ok &= QDir().mkpath(iconDir.path())
             && write(desktopIcon(), iconDir.filePath(QStringLiteral("datamanager.png")), "PNG");
+    }
+    if (argc == 4) {
+        const QDir iconDir(QString::fromLocal8Bit(argv[3]));
+        ok &= QDir().mkpath(iconDir.path())
+            && writeIco(desktopIcon(), { 16, 24, 32, 48, 64, 256 }, iconDir.filePath(QStringLiteral("datamanager.ico")));
     }
     return ok ? 0 : 1;
 }
