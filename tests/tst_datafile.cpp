@@ -5,7 +5,6 @@
 #include "windowdriver.h"
 
 #include <QtTest>
-#include <unistd.h>
 
 class DataFileTest : public QObject
 {
@@ -87,8 +86,8 @@ void DataFileTest::saveOverAnOldFile()
     const QString folder = target.section('/', 0, 0);
     const QString old = dir.filePath(folder == "disk" ? "disk/old.dat" : "old.dat");
     QVERIFY(QDir(dir.path()).mkpath("folder") && QDir(dir.path()).mkpath(QFileInfo(old).path()));
-    if (folder == "disk" && (geteuid() != 0 || QProcess::execute("mount", { "-t", "tmpfs", "-o", "size=64k", "tmpfs", dir.filePath("disk") }) != 0))
-        QSKIP("a small tmpfs can be mounted by root only");
+    if (folder == "disk" && QProcess::execute("mount", { "-t", "tmpfs", "-o", "size=64k", "tmpfs", dir.filePath("disk") }) != 0)
+        QSKIP("a small tmpfs can be mounted by root on Linux only");
     struct Unmount { QString disk; ~Unmount() { if (!disk.isEmpty()) QProcess::execute("umount", { disk }); } } unmount{ folder == "disk" ? dir.filePath("disk") : QString() };
     const QStringList groups(100, "50.00 1.5 1.48 1.52 0.03 220 219.8 220.5 3 2.8 3.2 24 12 12 24.1 12 11.9 2 0");
     QVERIFY(DataFile::save(old, { "old" }));

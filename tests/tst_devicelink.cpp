@@ -9,11 +9,15 @@
 #include "instrumentprocess.h"
 #include "windowdriver.h"
 
+#include "device/readingarchive.h"
+
 #include <QPushButton>
 #include <QSerialPort>
 #include <QtTest>
 #include <cstdlib>
+#ifdef Q_OS_UNIX
 #include <unistd.h>
+#endif
 
 using Ports = QList<SerialPortRecord>;
 
@@ -28,11 +32,14 @@ class DeviceLinkTest : public QObject
     Q_OBJECT
 
 private slots:
+    // Settings in a folder of the run's (this user may not write the build's).
+    void initTestCase() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path())); }
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(QDir::setCurrent(m_dir->path()));
         qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir->filePath("data")));
+        QDir(ReadingArchive::folder()).removeRecursively(); // the user's own under Wine
         qunsetenv("DATAMANAGER_PORT");
     }
     void cleanup() { m_instrument.reset(); }
@@ -60,6 +67,7 @@ private:
     QList<QStringList> copies(WindowDriver &driver);
     std::unique_ptr<InstrumentProcess> m_instrument;
     std::unique_ptr<QTemporaryDir> m_dir;
+    QTemporaryDir m_config;
 };
 
 void DeviceLinkTest::connectWindow(WindowDriver &driver, const QString &port, const QStringList &messages)
@@ -76,7 +84,7 @@ void DeviceLinkTest::connectWindow(WindowDriver &driver, const QString &port, co
 QList<QStringList> DeviceLinkTest::copies(WindowDriver &driver)
 {
     QList<QStringList> groups;
-    const QDir folder(m_dir->filePath("data/tst_devicelink/readings"));
+    const QDir folder(ReadingArchive::folder());
     for (const QString &name : folder.entryList(QDir::Files, QDir::Name)) {
         if (name.endsWith(".dat.incomplete") && !groups.isEmpty()) { // follows the name of its copy
             groups.last() << "cut short";
@@ -134,6 +142,8 @@ void DeviceLinkTest::connectReadDeleteDisconnect_data()
     QTest::newRow("byte by byte") << QStringList{ "--bytes" } << true;
     QTest::newRow("random pieces with colons, no data folder") << QStringList{ "--random", "7", "--colon" } << false;
     QTest::newRow("random pieces, LF CR, slow") << QStringList{ "--random", "11", "--lf-cr", "--delay", "2" } << true;
+    // The case tests/wine/tst_devicelink.sh runs under Wine, with these arguments.
+    QTest::newRow("200 groups in random pieces") << QStringList{ "--count", "200", "--random", "7" } << true;
 }
 
 void DeviceLinkTest::connectReadDeleteDisconnect()
@@ -145,7 +155,7 @@ void DeviceLinkTest::connectReadDeleteDisconnect()
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot be made"));
     }
     QVERIFY(startInstrument(arguments));
-    const QStringList groups = InstrumentProcess::Groups;
+    const QStringList groups = InstrumentProcess::groupsFor(arguments);
     WindowDriver driver;
     connectWindow(driver, m_instrument->portPath());
     QCOMPARE(driver.enabledControls(), QStringList({ "connect_device", "read_device", "delete_device", "open" }));
@@ -167,6 +177,24 @@ void DeviceLinkTest::connectReadDeleteDisconnect()
     driver.list()->setCurrentRow(1);
     QVERIFY(report("action_excel", "second.xls").contains("100.20V"));
     QCOMPARE(driver.dialogs().takeMessages().size(), 2);
+    // Saved and reported whole, in folders with Chinese names (under Wine
+    // where tst_devicelink.sh reads them back).
+    const QString out = qEnvironmentVariable("DM_OUTPUT", m_dir->path());
+    QVERIFY(QDir(out).mkpath("数据") && QDir(out).mkpath("报告"));
+    driver.dialogs().chooseFile(out + "/数据/读取.dat");
+    driver.action("action_save")->trigger();
+    QList<QByteArray> lines;
+    for (const QString &group : groups)
+        lines << group.toUtf8();
+    QCOMPARE(readFile(out + "/数据/读取.dat"), dataFile(lines));
+    driver.dialogs().pressButton("全部组");
+    driver.dialogs().fillReportInfo({ { "customer", "城东供电所" } }); // kept in the registry on Windows
+    for (const QString name : { "/报告/全部组.pdf", "/报告/全部组.xlsx" }) {
+        driver.dialogs().chooseFile(out + name);
+        driver.action(name.endsWith("pdf") ? "action_pdf" : "action_export_table")->trigger();
+        QCOMPARE(driver.dialogs().takeMessages().last(), "测试报告|文档" + out + name + "导出成功！");
+    }
+    QCOMPARE(ReportInfo::load().customer, "城东供电所");
     QCOMPARE(driver.cell(1, 1), QStringLiteral("0.00"));
     driver.clickEntry(1);
     QCOMPARE(driver.cell(1, 1), QStringLiteral("100.20"));
@@ -306,8 +334,16 @@ void DeviceLinkTest::failureExplained_data()
     QTest::addColumn<QString>("setup");
     QTest::addColumn<QStringList>("usbIds");   // of the fake sysfs device
     QTest::addColumn<QStringList>("mentions"); // in the second paragraph; none: no box
+#ifdef Q_OS_WIN // what a Windows user can do: the driver, the Device Manager
+    const QStringList gone{ "COM9", "找不到串口", "设备管理器", "CH340驱动程序" };
+#else
+    const QStringList gone{ "<port>", "找不到串口", "设备可能已拔出" };
+    // A COM port has no file permissions; Wine does not refuse a second
+    // open of one as Windows does.
     QTest::newRow("no permission") << "forbidden" << QStringList() << QStringList{ "<port>", "dialout" };
     QTest::newRow("in use") << "held" << QStringList() << QStringList{ "<port>", "其他程序占用" };
+#endif
+    QTest::newRow("port gone") << "gone" << QStringList() << gone;
     QTest::newRow("CH340 without port") << "sysfs" << QStringList{ "1a86", "7523" } << QStringList{ "brltty", "README" };
     QTest::newRow("CH341 without port") << "sysfs" << QStringList{ "1A86", "5523" } << QStringList{ "brltty" };
     QTest::newRow("other USB device") << "sysfs" << QStringList{ "046d", "c52b" } << QStringList();
@@ -321,7 +357,12 @@ void DeviceLinkTest::failureExplained()
     QFETCH(QStringList, mentions);
     InstrumentProcess instrument;
     QVERIFY(instrument.start());
-    const QString port = instrument.portPath();
+#ifdef Q_OS_WIN
+    const QString gonePort = "COM9";
+#else
+    const QString gonePort = m_dir->filePath("ttyUSB9");
+#endif
+    const QString port = setup == "gone" ? gonePort : instrument.portPath();
     QSerialPort holder(port);
     if (setup == "forbidden") {
         QVERIFY(QFile::setPermissions(port, {}));
@@ -350,6 +391,7 @@ void DeviceLinkTest::failureExplained()
 
 int main(int argc, char *argv[])
 {
+#ifdef Q_OS_UNIX
     if (geteuid() == 0 && std::system("setpriv --reuid=nobody --regid=nogroup --clear-groups true 2>/dev/null") == 0) {
         const QByteArray self = QFile::symLinkTarget("/proc/self/exe").toLocal8Bit();
         std::vector<const char *> args{ "setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
@@ -357,6 +399,7 @@ int main(int argc, char *argv[])
         args.insert(args.end(), argv + 1, argv + argc + 1); // with the closing null
         execvp("setpriv", const_cast<char **>(args.data()));
     }
+#endif
     QApplication app(argc, argv);
     DeviceLinkTest test;
     return QTest::qExec(&test, argc, argv);

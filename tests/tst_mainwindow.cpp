@@ -4,6 +4,7 @@
 
 #include "windowdriver.h"
 #include "wiringcheckdialog.h"
+#include "workingfolder.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -75,6 +76,13 @@ private:
 
 void MainWindowTest::formAtStart()
 {
+#ifdef Q_OS_LINUX
+    // Started where no file can be made (as in Program Files on Windows; in
+    // /proc not even by root), the tool works in a folder of the user's.
+    QVERIFY(QDir::setCurrent("/proc"));
+    WorkingFolder::makeWritable();
+    QVERIFY(QDir::currentPath() != "/proc" && QFileInfo(QDir::currentPath()).isWritable());
+#endif
     WindowDriver driver;
     MainWindow &w = driver.window();
     QCOMPARE(w.windowTitle(), QStringLiteral("数据管理软件"));
@@ -234,7 +242,9 @@ void MainWindowTest::clickShowsGroup()
         QTRY_VERIFY((dialog = driver.window().findChild<WiringCheckDialog *>()) && dialog->windowBox()->currentIndex() == 2);
         dialog->close();
         QVERIFY(driver.window().writePdfReport(path("w.pdf"), { 1 }) == MainWindow::PdfOutcome::Written);
+#ifndef Q_OS_WIN // poppler runs on the host: under Wine the PDF is read by tst_wine_serial
         QVERIFY(QString::fromUtf8(outputOf("pdftotext", { path("w.pdf"), "-" })).contains("按−30°～30°判定"));
+#endif
     }
     QCOMPARE(valueCells(driver), cells.isEmpty() ? first : cells.split(' '));
     QCOMPARE(readFile("buffer.png") == firstPng, cells.isEmpty() || group == fourWire);

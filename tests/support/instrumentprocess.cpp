@@ -1,9 +1,26 @@
 #include "instrumentprocess.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
+#include <QThread>
+
+QStringList InstrumentProcess::groupsFor(const QStringList &arguments)
+{
+    const int at = int(arguments.indexOf(QStringLiteral("--count")));
+    if (at < 0)
+        return Groups;
+    QStringList groups;
+    for (int i = 0; i < arguments.value(at + 1).toInt(); ++i)
+        groups << Groups.at(i % Groups.size());
+    return groups;
+}
 
 bool InstrumentProcess::start(const QStringList &arguments)
 {
+    if (onHost()) {
+        m_portPath = qEnvironmentVariable("DM_INSTRUMENT_PORT");
+        return true;
+    }
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(QStringLiteral(DM_INSTRUMENT_PROGRAM), arguments);
     QDeadlineTimer deadline(10000);
@@ -16,21 +33,39 @@ bool InstrumentProcess::start(const QStringList &arguments)
     return !m_portPath.isEmpty();
 }
 
+QByteArray InstrumentProcess::newOutput()
+{
+    if (!onHost())
+        return m_process.readAllStandardOutput();
+    QFile log(qEnvironmentVariable("DM_INSTRUMENT_LOG"));
+    if (!log.open(QIODevice::ReadOnly) || !log.seek(m_logRead))
+        return {};
+    const QByteArray fresh = log.readAll();
+    m_logRead += fresh.size();
+    return fresh;
+}
+
 QList<QByteArray> InstrumentProcess::receivedCommands(int count)
 {
     QDeadlineTimer deadline(5000);
-    do {
-        m_output += m_process.readAllStandardOutput();
+    for (;;) {
+        m_output += newOutput();
         for (qsizetype end; (end = m_output.indexOf('\n')) >= 0; m_output.remove(0, end + 1))
             if (m_output.startsWith("received "))
                 m_commands << QByteArray::fromHex(m_output.mid(9, end - 9));
-    } while (m_commands.size() < count && !deadline.hasExpired()
-             && m_process.waitForReadyRead(int(deadline.remainingTime())));
-    return m_commands;
+        if (m_commands.size() >= count || deadline.hasExpired())
+            return m_commands;
+        if (onHost())
+            QThread::msleep(50);
+        else if (!m_process.waitForReadyRead(int(deadline.remainingTime())))
+            return m_commands;
+    }
 }
 
 void InstrumentProcess::stop()
 {
+    if (onHost())
+        return;
     m_process.terminate();
     if (!m_process.waitForFinished(3000))
         m_process.kill();

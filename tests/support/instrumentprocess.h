@@ -9,7 +9,9 @@
 
 // Runs the instrument stand-in (tools/instrument) for a test: starts it with
 // the given arguments, waits until it names its terminal, and stops it when
-// destroyed.
+// destroyed. Under Wine the stand-in runs on the host instead, started by
+// tests/wine/tst_devicelink.sh with the arguments of the case run there:
+// DM_INSTRUMENT_PORT names its port, DM_INSTRUMENT_LOG the file of its output.
 class InstrumentProcess
 {
 public:
@@ -22,6 +24,11 @@ public:
         "50.02 4.2000 4.1500 4.2300 0.0510 231.00 229.50 230.20 1.8 2.1 1.9 12.0 12.1 11.9 12.0 12.0 12.0 2 0",
         "50.01 2.5000 0.0000 2.4800 0.0000 380.50 0.00 381.20 2.5 0.0 2.6 30.0 0.0 6.0 30.1 0.0 5.9 1 0"
     };
+    // The groups it stores when started with these arguments (--count N:
+    // its own, over and over).
+    static QStringList groupsFor(const QStringList &arguments);
+    // Whether the stand-in runs on the host, outside the test's control.
+    static bool onHost() { return qEnvironmentVariableIsSet("DM_INSTRUMENT_PORT"); }
 
     // Starts the program; false when it does not start or names no terminal.
     bool start(const QStringList &arguments = {});
@@ -34,9 +41,12 @@ public:
     void stop();
 
 private:
+    QByteArray newOutput();
+
     QProcess m_process;
     QString m_portPath;
     QByteArray m_output;
+    qint64 m_logRead = 0;
     QList<QByteArray> m_commands;
 };
 

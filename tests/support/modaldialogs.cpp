@@ -15,6 +15,9 @@
 
 ModalDialogs::ModalDialogs()
 {
+    // The dialogs answered here are Qt's own: Windows' native file dialogs
+    // are not widgets of the application.
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     connect(&m_timer, &QTimer::timeout, this, &ModalDialogs::poll);
     m_timer.start(5);
 }

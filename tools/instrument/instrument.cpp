@@ -47,6 +47,7 @@ const char Usage[] =
     "                     lines are empty groups); may be given several times\n"
     "  --defaults         store the built-in groups too (the default when no\n"
     "                     --groups is given): three-wire and four-wire groups\n"
+    "  --count N          store N groups: the groups above over and over\n"
     "  --list             print the stored groups, one per line, and exit\n"
     "\n"
     "Replies:\n"
@@ -86,6 +87,7 @@ struct Options
     std::vector<std::string> groups;
     bool defaults = false;
     bool groupsGiven = false;
+    long count = -1;
     bool list = false;
     bool colon = false;
     bool lfCr = false;
@@ -147,6 +149,8 @@ Options parse(int argc, char **argv)
             options.groupsGiven = true;
         } else if (arg == "--defaults") {
             options.defaults = true;
+        } else if (arg == "--count") {
+            options.count = number(value(), "--count");
         } else if (arg == "--list") {
             options.list = true;
         } else if (arg == "--colon") {
@@ -180,6 +184,12 @@ Options parse(int argc, char **argv)
     if (!options.groupsGiven || options.defaults) {
         for (const char *group : DefaultGroups)
             options.groups.emplace_back(group);
+    }
+    if (options.count >= 0 && !options.groups.empty()) {
+        std::vector<std::string> repeated;
+        for (long i = 0; i < options.count; ++i)
+            repeated.push_back(options.groups[static_cast<size_t>(i) % options.groups.size()]);
+        options.groups = std::move(repeated);
     }
     return options;
 }
