@@ -79,7 +79,7 @@ done
 [ -n "$shown" ] || fail "no window titled 数据管理软件 within 30 s"
 echo "window shown after $shown ms (Wine desktop and tool started cold)"
 sleep 3 # painted
-xwd -root -silent | xwdtopnm 2>/dev/null | pnmcut 0 0 1480 930 | pnmtopng >"$picture"
+xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng >"$picture"
 echo "picture: $picture"
 cd /
 wineserver -k

@@ -39,9 +39,11 @@ function(dm_add_windows_test name)
 endfunction()
 
 if(CMAKE_CROSSCOMPILING)
-    # The installer that tools/build-windows.sh makes, in a prefix of its own.
+    # The installer that tools/build-windows.sh makes, in a prefix and on a
+    # display of its own (its picture shows no other test's windows).
     set(DM_PACKAGE_NAME datamanager-${PROJECT_VERSION})
-    add_test(NAME tst_installer COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/tst_installer.sh
+    add_test(NAME tst_installer COMMAND xvfb-run -a -s "-screen 0 1480x930x24"
+             sh ${CMAKE_CURRENT_LIST_DIR}/tst_installer.sh
              ${CMAKE_BINARY_DIR}/dist/${DM_PACKAGE_NAME}-setup.exe ${CMAKE_BINARY_DIR}/dist/${DM_PACKAGE_NAME}
              ${CMAKE_BINARY_DIR}/wine-installer ${CMAKE_BINARY_DIR}/installed-window.png ${DM_WINE_TOOLS})
     set_tests_properties(tst_installer PROPERTIES TIMEOUT 180)
