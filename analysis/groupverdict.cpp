@@ -8,6 +8,14 @@ Verdict verdictOf(const GroupValues &values)
 {
     // The form and what it costs, where the readings name one.
     const WiringDiagnosis::Diagnosis diagnosis = WiringDiagnosis::diagnose(values);
+    if (diagnosis.atEdge) {
+        const auto candidate = [](const QString &form, double k) {
+            return QCoreApplication::translate("WiringCheck", "%1，K=%2").arg(form, WiringDiagnosis::kText(k));
+        };
+        return { QCoreApplication::translate("WiringCheck", "负载角接近判定范围边界：%1或%2")
+                     .arg(candidate(diagnosis.form, diagnosis.k), candidate(diagnosis.rival.form, diagnosis.rival.k)),
+                 WiringCheck::Severity::Hint };
+    }
     if (diagnosis.status == WiringDiagnosis::Status::Identified) {
         QString text = QCoreApplication::translate("WiringCheck", "%1，K=%2")
                            .arg(diagnosis.form, WiringDiagnosis::kText(diagnosis.k));

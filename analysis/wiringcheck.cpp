@@ -220,7 +220,7 @@ QList<Finding> check(const GroupValues &v, WiringDiagnosis::LoadWindow window)
         return f.severity == Severity::Normal;
     });
     // All facts in order is not enough: some wrong forms show none.
-    if (clean && WiringDiagnosis::diagnose(v, window).correct)
+    if (clean && WiringDiagnosis::settledCorrect(WiringDiagnosis::diagnose(v, window)))
         findings.prepend({ Severity::Normal, tr("未发现接线异常"), QString() });
     return findings;
 }

@@ -361,6 +361,19 @@ Diagnosis diagnose(const GroupValues &values, LoadWindow window)
                                            wrapped(fitOf(all[f], r).loadAngle), factorOf(all[f].form, r) };
     std::sort(d.alternatives.begin(), d.alternatives.end(),
               [](const Alternative &a, const Alternative &b) { return a.loadAngle < b.loadAngle; });
+
+    // Near an end of the window, the form 60 degrees on, just beyond the
+    // other end, is as likely.
+    const double intoWindow = std::fmod(bestFit.loadAngle - windowStart(window) + 720.0 + 1e-9, 360.0);
+    if ((intoWindow < EdgeMargin + 1e-6 || intoWindow > 60 - EdgeMargin - 1e-6) && !d.alternatives.isEmpty()) {
+        const double beyond = bestFit.loadAngle + (intoWindow < EdgeMargin ? 60 : -60);
+        d.atEdge = true;
+        d.rival = *std::min_element(d.alternatives.cbegin(), d.alternatives.cend(),
+                                    [beyond](const Alternative &a, const Alternative &b) {
+                                        return std::fabs(wrapped(a.loadAngle - beyond))
+                                            < std::fabs(wrapped(b.loadAngle - beyond));
+                                    });
+    }
     return d;
 }
 
@@ -370,7 +383,8 @@ QString kText(double k)
         return tr("—");
     if (std::isinf(k))
         return tr("∞");
-    return QString::number(k, 'f', 3);
+    // No "-0.000" for a K that rounds to nothing.
+    return QString::number(std::fabs(k) < 0.0005 ? 0.0 : k, 'f', 3);
 }
 
 QString kMeaning(double k)
@@ -420,15 +434,95 @@ QString kLine(const Diagnosis &d)
         k += tr("（%1）").arg(kMeaning(d.k));
     if (d.kEstimated)
         k += tr("（按负载对称、其余接线正确估算）");
+    // A wrong form may register right at this one load angle.
+    if (d.status == Status::Identified && !d.correct && k == QLatin1String("1.000"))
+        k += tr("（在此负载角下计量正确，但接线错误，负载角变化后计量将不准确，仍须更正）");
     return tr("更正系数K：%1").arg(k);
+}
+
+namespace {
+
+// "[Ua,Ia][Ub,Ib][Uc,Ic]（正确接线）：负载角30.0°，K=1.000"
+QString candidateLine(const QString &form, bool correct, double loadAngle, double k)
+{
+    return tr("%1（%2）：负载角%3，K=%4")
+        .arg(form, correct ? tr("正确接线") : tr("错误接线"), degrees(loadAngle), kText(k));
+}
+
+bool isCorrectForm(const QString &form)
+{
+    return form == QLatin1String("[Ua,Ia][Ub,Ib][Uc,Ic]") || form == QLatin1String("[Uab,Ia][Ucb,Ic]");
+}
+
+// What the diagnosis says, in a few words: 正确接线, [Ua,-Ia][Ub,Ib][Uc,Ic]（错误接线）, …
+QString verdictWords(const Diagnosis &d)
+{
+    if (d.status != Status::Identified)
+        return d.summary;
+    if (d.atEdge)
+        return tr("%1或%2（负载角接近判定范围边界）").arg(d.form, d.rival.form);
+    return d.correct ? tr("正确接线") : tr("%1（错误接线）").arg(d.form);
+}
+
+} // namespace
+
+QStringList diagnosisLines(const Diagnosis &d, LoadWindow window, Layout layout)
+{
+    if (d.atEdge) {
+        return { tr("接线形式：负载角接近判定范围边界（按%1判定），以下两种接线形式读数相同，"
+                    "请结合现场负荷性质判断").arg(loadWindowText(window)),
+                 tr("  ") + candidateLine(d.form, d.correct, d.loadAngle, d.k),
+                 tr("  ") + candidateLine(d.rival.form, isCorrectForm(d.rival.form), d.rival.loadAngle, d.rival.k) };
+    }
+    QStringList lines{ formLine(d, window), kLine(d) };
+    if (layout == Layout::OneLine) {
+        if (!d.corrections.isEmpty())
+            lines << tr("更正方法：%1").arg(d.corrections.join(tr("；")));
+        return lines;
+    }
+    if (d.status == Status::Identified && d.corrections.isEmpty())
+        lines << tr("更正方法：无需更正");
+    else if (!d.corrections.isEmpty())
+        lines << tr("更正方法：");
+    for (int i = 0; i < d.corrections.size(); ++i)
+        lines << tr("  %1. %2").arg(i + 1).arg(d.corrections.at(i));
+    return lines;
+}
+
+QString defaultWindowNote(const GroupValues &values, LoadWindow window)
+{
+    const LoadWindow standard = loadWindows().constFirst();
+    if (window == standard)
+        return QString();
+    const QString byDefault = verdictWords(diagnose(values, standard));
+    if (byDefault == verdictWords(diagnose(values, window)))
+        return QString();
+    return tr("按默认范围（%1）为%2").arg(loadWindowText(standard), byDefault);
+}
+
+QString conclusion(const GroupValues &values, LoadWindow window)
+{
+    const Diagnosis d = diagnose(values, window);
+    QString sentence;
+    if (d.atEdge)
+        sentence = tr("负载角接近判定范围边界，接线为%1或%2，须结合现场负荷性质确定。").arg(d.form, d.rival.form);
+    else if (d.status == Status::Identified && d.correct)
+        sentence = tr("电能表接线正确。");
+    else if (d.status == Status::Identified)
+        sentence = tr("电能表接线错误（%1），更正系数K为%2，应更正接线并退补电量。").arg(d.form, kText(d.k));
+    else if (d.status == Status::Losses)
+        sentence = tr("%1，应恢复后复测。").arg(d.summary);
+    else
+        sentence = tr("%1，请现场核实。").arg(d.summary);
+    return tr("检测结论：%1").arg(sentence);
 }
 
 QStringList reportLines(const GroupValues &values, LoadWindow window)
 {
-    const Diagnosis d = diagnose(values, window);
-    QStringList lines{ formLine(d, window), kLine(d) };
-    if (!d.corrections.isEmpty())
-        lines << tr("更正方法：%1").arg(d.corrections.join(tr("；")));
+    QStringList lines = diagnosisLines(diagnose(values, window), window, Layout::OneLine);
+    const QString note = defaultWindowNote(values, window);
+    if (!note.isEmpty())
+        lines << note;
     for (const WiringCheck::Finding &finding : WiringCheck::check(values, window))
         lines << WiringCheck::findingLine(finding);
     return lines;

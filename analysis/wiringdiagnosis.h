@@ -54,9 +54,19 @@ struct Diagnosis
     QStringList corrections;
     QList<Alternative> alternatives; // the other forms of the family
     double deviation = 0; // largest angle off the form named (or the nearest), degrees
+    // Identified with the load angle within EdgeMargin of an end of the
+    // window: the form of the family just beyond the other end reads alike,
+    // and only the nature of the load tells them apart. The form named is
+    // then no settled verdict: rival holds the other, and neither gets its
+    // corrections shown.
+    bool atEdge = false;
+    Alternative rival{};
 };
 
 Diagnosis diagnose(const GroupValues &values, LoadWindow window = LoadWindow::Inductive0To60);
+
+// Whether the diagnosis names the correct form as its settled verdict.
+inline bool settledCorrect(const Diagnosis &d) { return d.correct && !d.atEdge; }
 
 // "1.732", "-0.500", "∞"; "—" when not known.
 QString kText(double k);
@@ -79,9 +89,26 @@ QString formLine(const Diagnosis &diagnosis, LoadWindow window);
 // "更正系数K：∞（表计停走）", "更正系数K：1.500（按负载对称、其余接线正确估算）", …
 QString kLine(const Diagnosis &diagnosis);
 
-// The lines of a report: "接线形式：…", "更正系数K：…", the corrections,
-// then the lines of the wiring check's findings.
+// The diagnosis in lines: the form line; at an edge of the window the two
+// candidates, "  [Ua,Ia][Ub,Ib][Uc,Ic]（正确接线）：负载角30.0°，K=1.000",
+// and nothing more; else the K line and the corrections, numbered one per
+// line after "更正方法：" (the dialog) or in one line (a report).
+enum class Layout { Numbered, OneLine };
+QStringList diagnosisLines(const Diagnosis &diagnosis, LoadWindow window, Layout layout);
+
+// Under a window other than the default, where the default's verdict
+// differs: "按默认范围（感性 0°～60°）为正确接线"; else empty.
+QString defaultWindowNote(const GroupValues &values, LoadWindow window);
+
+// The verdict of a report in one sentence, "检测结论：…".
+QString conclusion(const GroupValues &values, LoadWindow window);
+
+// The lines of a report: the diagnosis, the default window's verdict where
+// it differs, then the lines of the wiring check's findings.
 QStringList reportLines(const GroupValues &values, LoadWindow window);
+
+// The load angle lies this near an end of the window: the verdict is open.
+inline constexpr double EdgeMargin = 5;
 
 // Every angle of a reading may lie this many degrees off the form it fits.
 inline constexpr double Tolerance = 15;

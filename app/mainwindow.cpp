@@ -379,7 +379,7 @@ void MainWindow::printReport(QPrinter &printer, const QList<int> &rows, const Re
             printer.newPage();
         const int row = rows.at(k - 1);
         if (row >= 0 && row < groups.size())
-            page.paint(painter, scale, k, int(rows.size()), row + 1, groups.at(row));
+            page.paint(painter, scale, k, int(rows.size()), row + 1, groups.at(row), windowFor(row));
     }
     painter.end();
 }
@@ -390,12 +390,26 @@ void MainWindow::showWiringCheck()
         valuesToReport(tr("接线检查"), tr("本组数据不完整，无法检查。"));
     if (!values)
         return;
-    auto *dialog = new WiringCheckDialog(ui->listWidget->item(reportRow())->text(), *values,
-                                         loadWindow, this);
+    const int row = reportRow();
+    auto *dialog = new WiringCheckDialog(ui->listWidget->item(row)->text(), *values, windowFor(row),
+                                         windowForEveryGroup.has_value(), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &WiringCheckDialog::loadWindowChanged, this,
-            [this](WiringDiagnosis::LoadWindow window) { loadWindow = window; });
+            [this, row](WiringDiagnosis::LoadWindow window, bool forEveryGroup) {
+                if (forEveryGroup) {
+                    windowForEveryGroup = window;
+                } else {
+                    windowForEveryGroup.reset();
+                    chosenWindows.insert(row, window);
+                }
+            });
     dialog->open();
+}
+
+WiringDiagnosis::LoadWindow MainWindow::windowFor(int row) const
+{
+    return windowForEveryGroup.value_or(
+        chosenWindows.value(row, WiringDiagnosis::loadWindows().constFirst()));
 }
 
 int MainWindow::reportRow() const
@@ -497,7 +511,7 @@ void MainWindow::showHistory()
 
 ReportPage MainWindow::reportPage(const ReportInfo &info) const
 {
-    return ReportPage(orientation(), loadWindow, info);
+    return ReportPage(orientation(), info);
 }
 
 MainWindow::PdfOutcome MainWindow::writePdfReport(const QString &fileName, const QList<int> &rows,
@@ -527,7 +541,7 @@ MainWindow::PdfOutcome MainWindow::writePdfReport(const QString &fileName, const
                 return PdfOutcome::Cancelled; // the report drops its temporary file
         }
         if (row >= 0 && row < groups.size())
-            report.addPage(row + 1, groups.at(row));
+            report.addPage(row + 1, groups.at(row), windowFor(row));
     }
     return report.commit() ? PdfOutcome::Written : PdfOutcome::Failed;
 }
@@ -744,6 +758,7 @@ void MainWindow::resetView()
     groupList.clear();
     groupCounter = 1;
     shownRow = -1;
+    chosenWindows.clear(); // chosen for groups no longer listed
     // The values of a group no longer listed must not reach a report.
     groupValues = GroupValues();
 }

@@ -11,6 +11,7 @@
 #include "view/groupvalues.h"
 #include "view/phasordiagram.h"
 
+#include <QHash>
 #include <QIcon>
 #include <QMainWindow>
 #include <QModelIndex>
@@ -127,8 +128,8 @@ private:
     // those accepted; nothing when the user cancels either.
     struct ReportRequest { QList<int> rows; ReportInfo info; };
     std::optional<ReportRequest> askReport(const QString &title, const QString &question);
-    // The page layout of the PDF and the print-out, in the orientation and
-    // load-angle window chosen now.
+    // The page layout of the PDF and the print-out, in the orientation
+    // chosen now.
     ReportPage reportPage(const ReportInfo &info) const;
     // The PDF action: asks which groups, the report information and which
     // file, exports, tells.
@@ -177,9 +178,13 @@ private:
     int groupCounter = 1;
     int shownRow = -1; // list row of the group shown, -1 when none is
     GroupValues groupValues;
-    // The load-angle window last chosen in the wiring check, for this
-    // session: the wiring check and the PDF report diagnose under it.
-    WiringDiagnosis::LoadWindow loadWindow = WiringDiagnosis::LoadWindow::Inductive0To60;
+    // The load-angle windows chosen in the wiring check, each for the group
+    // of its list row (forgotten with the list), or one kept for every group
+    // for the session; the wiring check and the reports diagnose under them,
+    // the default elsewhere.
+    QHash<int, WiringDiagnosis::LoadWindow> chosenWindows;
+    std::optional<WiringDiagnosis::LoadWindow> windowForEveryGroup;
+    WiringDiagnosis::LoadWindow windowFor(int row) const;
     GroupList::EntryStyle entryStyle;
     QIcon deviceGroupIcon;
     PortEnumerator portEnumerator = systemSerialPorts;

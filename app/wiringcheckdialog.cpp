@@ -3,6 +3,7 @@
 #include "analysis/groupverdict.h"
 #include "analysis/wiringcheck.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -56,10 +57,11 @@ void fitRows(QTableWidget *table)
 } // namespace
 
 WiringCheckDialog::WiringCheckDialog(const QString &groupName, const GroupValues &values,
-                                     WiringDiagnosis::LoadWindow window, QWidget *parent)
+                                     WiringDiagnosis::LoadWindow window, bool keptForEveryGroup, QWidget *parent)
     : QDialog(parent)
     , m_values(values)
     , m_windowBox(new QComboBox(this))
+    , m_everyGroup(new QCheckBox(tr("所有组都按此范围判定"), this))
     , m_diagnosis(new QLabel(this))
     , m_alternatives(readOnlyTable(QStringLiteral("alternativesTable"),
                                    { tr("同族其他接线形式"), tr("负载角"), tr("更正系数K") }, this))
@@ -79,6 +81,9 @@ WiringCheckDialog::WiringCheckDialog(const QString &groupName, const GroupValues
     auto *windowRow = new QHBoxLayout;
     windowRow->addWidget(new QLabel(tr("负载角范围："), this));
     windowRow->addWidget(m_windowBox);
+    m_everyGroup->setObjectName(QStringLiteral("everyGroupBox"));
+    m_everyGroup->setChecked(keptForEveryGroup);
+    windowRow->addWidget(m_everyGroup);
     windowRow->addStretch();
 
     m_diagnosis->setObjectName(QStringLiteral("diagnosisLabel"));
@@ -114,8 +119,9 @@ WiringCheckDialog::WiringCheckDialog(const QString &groupName, const GroupValues
     diagnose();
     connect(m_windowBox, &QComboBox::currentIndexChanged, this, [this] {
         diagnose();
-        emit loadWindowChanged(loadWindow());
+        emit loadWindowChanged(loadWindow(), forEveryGroup());
     });
+    connect(m_everyGroup, &QCheckBox::toggled, this, [this] { emit loadWindowChanged(loadWindow(), forEveryGroup()); });
     connect(m_energy, &QLineEdit::textChanged, this, &WiringCheckDialog::showRefund);
 }
 
@@ -124,18 +130,20 @@ WiringDiagnosis::LoadWindow WiringCheckDialog::loadWindow() const
     return WiringDiagnosis::LoadWindow(m_windowBox->currentData().toInt());
 }
 
+bool WiringCheckDialog::forEveryGroup() const
+{
+    return m_everyGroup->isChecked();
+}
+
 void WiringCheckDialog::diagnose()
 {
     using namespace WiringDiagnosis;
     const Diagnosis d = WiringDiagnosis::diagnose(m_values, loadWindow());
-    m_k = d.k;
-    QStringList lines{ formLine(d, loadWindow()), kLine(d) };
-    if (d.status == Status::Identified && d.corrections.isEmpty())
-        lines << tr("更正方法：无需更正");
-    else if (!d.corrections.isEmpty())
-        lines << tr("更正方法：");
-    for (int i = 0; i < d.corrections.size(); ++i)
-        lines << tr("  %1. %2").arg(i + 1).arg(d.corrections.at(i));
+    m_diagnosed = d;
+    QStringList lines = diagnosisLines(d, loadWindow(), Layout::Numbered);
+    const QString note = defaultWindowNote(m_values, loadWindow());
+    if (!note.isEmpty())
+        lines << note;
     m_diagnosis->setText(lines.join(QLatin1Char('\n')));
 
     // The other forms read alike at other load angles: for a technician who
@@ -176,11 +184,12 @@ void WiringCheckDialog::showRefund()
         m_refund->clear();
         return;
     }
-    if (std::isnan(m_k)) {
+    const double k = m_diagnosed.k;
+    if (std::isnan(k) || m_diagnosed.atEdge) {
         m_refund->setText(tr("K不能确定，不能计算退补电量"));
         return;
     }
-    if (std::isinf(m_k)) {
+    if (std::isinf(k)) {
         m_refund->setText(tr("表计停走，不能由K计算退补电量"));
         return;
     }
@@ -190,6 +199,6 @@ void WiringCheckDialog::showRefund()
         m_refund->setText(tr("请输入抄见电量（kWh，不小于0）"));
         return;
     }
-    const WiringDiagnosis::Refund r = WiringDiagnosis::refund(m_k, energy);
+    const WiringDiagnosis::Refund r = WiringDiagnosis::refund(k, energy);
     m_refund->setText(tr("ΔW = (K−1)·W′ = %1 kWh，%2").arg(QString::number(r.energy, 'f', 2), r.direction));
 }

@@ -32,7 +32,7 @@ bool PdfReport::open()
     return true;
 }
 
-void PdfReport::addPage(int groupNumber, const QString &groupText)
+void PdfReport::addPage(int groupNumber, const QString &groupText, WiringDiagnosis::LoadWindow window)
 {
     if (!m_painter.isActive())
         return;
@@ -40,7 +40,7 @@ void PdfReport::addPage(int groupNumber, const QString &groupText)
         m_writer->newPage();
     ++m_pagesAdded;
     m_page.paint(m_painter, m_writer->resolution() / 72.0, m_pagesAdded, m_pageCount, groupNumber,
-                 groupText);
+                 groupText, window);
 }
 
 bool PdfReport::commit()

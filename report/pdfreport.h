@@ -24,8 +24,10 @@ public:
 
     // Starts the document in a temporary file beside the path.
     bool open();
-    // Adds the next page, of the group numbered groupNumber (第N组).
-    void addPage(int groupNumber, const QString &groupText);
+    // Adds the next page, of the group numbered groupNumber (第N组),
+    // diagnosed under window.
+    void addPage(int groupNumber, const QString &groupText,
+                 WiringDiagnosis::LoadWindow window = WiringDiagnosis::LoadWindow::Inductive0To60);
     // Ends the document and puts it in place of the file at the path.
     bool commit();
     // Drops the document; nothing is left behind.

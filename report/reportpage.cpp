@@ -184,16 +184,14 @@ QStringList totalLines(const GroupValues &values, const ReportInfo &info)
 
 } // namespace
 
-ReportPage::ReportPage(PhasorDiagram::Orientation orientation, WiringDiagnosis::LoadWindow window,
-                       const ReportInfo &info)
+ReportPage::ReportPage(PhasorDiagram::Orientation orientation, const ReportInfo &info)
     : m_orientation(orientation)
-    , m_window(window)
     , m_info(info)
 {
 }
 
 void ReportPage::paint(QPainter &p, qreal scale, int pageNumber, int pageCount, int groupNumber,
-                       const QString &groupText) const
+                       const QString &groupText, WiringDiagnosis::LoadWindow window) const
 {
     const auto pt = [scale](qreal points) { return points * scale; };
     const qreal left = SideMargin;
@@ -320,7 +318,7 @@ void ReportPage::paint(QPainter &p, qreal scale, int pageNumber, int pageCount, 
     p.restore();
 
     p.setFont(pageFont(10.5, false));
-    for (const QString &line : WiringDiagnosis::reportLines(values, m_window)) {
+    for (const QString &line : WiringDiagnosis::reportLines(values, window)) {
         const QRectF bounds = p.boundingRect(QRectF(pt(checkLeft), pt(y), pt(checkWidth), pt(PageHeight)),
                                              Qt::AlignLeft | Qt::TextWordWrap, line);
         p.drawText(bounds, Qt::AlignLeft | Qt::TextWordWrap, line);

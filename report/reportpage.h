@@ -18,9 +18,7 @@ class QPainter;
 class ReportPage
 {
 public:
-    // window: the load angles the wiring diagnosis assumes.
-    ReportPage(PhasorDiagram::Orientation orientation, WiringDiagnosis::LoadWindow window,
-               const ReportInfo &info);
+    ReportPage(PhasorDiagram::Orientation orientation, const ReportInfo &info);
 
     // The page size in points.
     static constexpr qreal Width = 595.3;
@@ -28,14 +26,15 @@ public:
 
     // Paints page pageNumber of pageCount, the group numbered groupNumber
     // (第N组), onto painter, whose device has scale units per point and
-    // the page's top left corner at its origin. A text with too few fields
-    // gets a page that says so.
+    // the page's top left corner at its origin; window: the load angles the
+    // wiring diagnosis assumes for the group. A text with too few fields gets
+    // a page that says so.
     void paint(QPainter &painter, qreal scale, int pageNumber, int pageCount, int groupNumber,
-               const QString &groupText) const;
+               const QString &groupText,
+               WiringDiagnosis::LoadWindow window = WiringDiagnosis::LoadWindow::Inductive0To60) const;
 
 private:
     PhasorDiagram::Orientation m_orientation;
-    WiringDiagnosis::LoadWindow m_window;
     ReportInfo m_info;
 };
 

@@ -21,8 +21,8 @@ namespace {
 
 // Four-wire, 220 V and 2 A in phase on every phase.
 const QByteArray balanced = "50 2 2 2 0 220 220 220 0 0 0 24 12 12 24 12 12 2 0";
-// Four-wire, 100 V and 1 A; phase A's current reversed (180 degrees).
-const QByteArray reversedA = "50 1 1 1 0 100 100 100 18 0 0 24 12 12 24 12 12 2 0";
+// Four-wire, 100 V and 1 A at 20 degrees; phase A's current reversed.
+const QByteArray reversedA = "50 1 1 1 0 100 100 100 20 2 2 24 12 12 24 12 12 2 0";
 // Three-wire, UAB and UCB 100 V, IA and IC 1 A at +30 and -30 degrees.
 const QByteArray threeWire = "50 1 0 1 0 100 0 100 3 0 -3 30 0 0 24 0 0 1 0";
 const QByteArray tooShort = "50 1 2";
@@ -91,13 +91,19 @@ void GroupTablesTest::overview()
     for (int column = 0; column < view->model()->columnCount(); ++column)
         headers << view->model()->headerData(column, Qt::Horizontal).toString();
     QCOMPARE(headers.join('|'), "组|接线方式|UA/UAB(V)|UB(V)|UC/UCB(V)|IA(A)|IB(A)|IC(A)|ΣP(W)|ΣQ(Var)|ΣS(VA)|功率因数|频率(Hz)|接线判断");
-    // cos(180 x 0.01745) = -0.99999982, sin = 0.00059265; cos(30 x 0.01745) = 0.86607478.
+    // cos(200 x 0.01745) = -0.93994, cos(20 x 0.01745) = 0.93970; cos(30 x 0.01745) = 0.86607478.
+    // At load angle 0, the edge of the default window, the correct forms read
+    // like others at 60: both are named, in orange.
+    const QString edge = "负载角接近判定范围边界：%1，K=1.000或%2，K=%3";
     QCOMPARE(rowTexts(view->model()), QStringList({
-        "第1组|三相四线|220.00|220.00|220.00|2.0000|2.0000|2.0000|1320.00|0.00|1320.00|1.0000|50.00|[Ua,Ia][Ub,Ib][Uc,Ic]，K=1.000",
-        "第2组|三相四线|100.00|100.00|100.00|1.0000|1.0000|1.0000|100.00|0.06|300.00|0.3333|50.00|[Ua,-Ia][Ub,Ib][Uc,Ic]，K=3.000",
-        "第3组|三相三线|100.00||100.00|1.0000||1.0000|173.21|0.00|200.00|0.8661|50.00|[Uab,Ia][Ucb,Ic]，K=1.000",
+        "第1组|三相四线|220.00|220.00|220.00|2.0000|2.0000|2.0000|1320.00|0.00|1320.00|1.0000|50.00|"
+            + edge.arg("[Ua,Ia][Ub,Ib][Uc,Ic]", "[Ua,-Ib][Ub,-Ic][Uc,-Ia]", "0.500"),
+        "第2组|三相四线|100.00|100.00|100.00|1.0000|1.0000|1.0000|93.95|34.25|300.00|0.3132|50.00|[Ua,-Ia][Ub,Ib][Uc,Ic]，K=3.000",
+        "第3组|三相三线|100.00||100.00|1.0000||1.0000|173.21|0.00|200.00|0.8661|50.00|"
+            + edge.arg("[Uab,Ia][Ucb,Ic]", "[Uca,-Ia][Uba,-Ic]", "0.500"),
         "第4组|||||||||||||数据不完整" }));
     QCOMPARE(view->model()->index(1, 13).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(200, 0, 0));
+    QCOMPARE(view->model()->index(0, 13).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(192, 96, 0));
     QVERIFY(view->model()->index(1, 0).data(Qt::BackgroundRole).isValid() && !view->model()->index(0, 0).data(Qt::BackgroundRole).isValid());
 
     // ΣP by a click on its header: up (the empty cell first), then down.
@@ -118,7 +124,7 @@ void GroupTablesTest::overview()
     const QRect cell = view->visualRect(view->model()->index(3, 2));
     doubleClick(view->viewport(), cell.center());
     QCOMPARE(driver.list()->currentRow(), 1);
-    QCOMPARE(driver.cell(14, 1) + ' ' + driver.cell(11, 1), "100.00 -100.00");
+    QCOMPARE(driver.cell(14, 1) + ' ' + driver.cell(11, 1), "93.95 -93.99");
     QCOMPARE(driver.enabledControls(), QStringList({ "connect_device", "word", "excel", "pdf", "save", "open", "S", "N", "L", "D" }));
 
     // A new list closes the overview of the old one.
@@ -167,7 +173,7 @@ void GroupTablesTest::exportTable()
                               "PA(W)", "QA(Var)", "ΣP(W)", "ΣS(VA)", "总功率因数", "频率(Hz)", "IN(A)" };
     const QStringList expected{
         "1 三相四线 220.00 2.0000 0.0 240.0 1.0000 440.00 0.00 1320.00 1320.00 1.0000 50.00 0.0000",
-        "2 三相四线 100.00 1.0000 180.0 240.0 -1.0000 -100.00 0.06 100.00 300.00 0.3333 50.00 0.0000",
+        "2 三相四线 100.00 1.0000 200.0 240.0 -0.9399 -93.99 -34.14 93.95 300.00 0.3132 50.00 0.0000",
         "3 三相三线 100.00 1.0000 30.0 300.0 0.8661 86.61 49.99 173.21 200.00 0.8661 50.00 0.0000",
         "4 数据不完整            " };
     for (int row = 1; row < rows.size(); ++row) {

@@ -32,15 +32,18 @@ const QStringList fourWireTexts = {
 // 164.97 + 152.69 + 177.58 var, 330 + 325.304 + 335.16 VA; 857.2957 / 990.464.
 // UAB 100.2 V x IAB 1.2 A at 25 degrees, UCB 100.1 V x ICB 1.21 A at 26,
 // 60 degrees after UAB: read as [Uac,Ia][Ubc,-Ic] at 55.5, where the correct
-// wiring registers Re((U1 - U2) I1*) + Re(U2 I2*), 0.548 of what it does.
+// wiring registers Re((U1 - U2) I1*) + Re(U2 I2*), 0.548 of what it does; so
+// near the default window's end that [Uba,-Ia][Uca,Ic] at -4.5 is named too,
+// and no change is asked for.
 // Totals: 108.98 + 108.87 W, 50.81 + 53.09 var, 120.24 + 121.121 VA.
 const QByteArray threeWire = "49.98 1.2 0 1.21 0 100.2 0 100.1 2.5 0 2.6 6 0 0 6.1 0 0 1 0";
 const QStringList threeWireTexts = {
     "测试报告", "第2组", "ΣP=217.85W", "ΣQ=103.89Var", "ΣS=241.36VA", "ΣP/ΣS=0.9026", "Pab", "100.20V", "100.10V", "1.2000A", "1.2100A", "25.0°", "26.0°", "108.98W",
     "108.87W", "50.81Var", "53.09Var", "120.24VA", "121.12VA", "49.98Hz", "UAB~UCB:0.0°",
     "UCB~UAB:60.0°", "IAB~ICB:0.0°", "ICB~IAB:61.0°", "AB>CB",
-    "~\\(5\\)接线检查接线形式：\\[Uac,Ia\\]\\[Ubc,-Ic\\]（错误接线，负载角55.5°，按感性0°～60°判定）"
-    "更正系数K：0.548更正方法：交换表尾b、c端的电压线；第二元件电流线反接：调换其两端【异常】电压逆相序[^【]*【提示】电流相序不能判断" };
+    "~\\(5\\)接线检查接线形式：负载角接近判定范围边界（按感性0°～60°判定），以下两种接线形式读数相同，请结合现场负荷性质判断"
+    "\\[Uac,Ia\\]\\[Ubc,-Ic\\]（错误接线）：负载角55.5°，K=0.548\\[Uba,-Ia\\]\\[Uca,Ic\\]（错误接线）：负载角-4.5°，K=0.961"
+    "【异常】电压逆相序[^【]*【提示】电流相序不能判断" };
 
 // UC 5 V, below a tenth of the highest: lost, dashed and so labelled.
 const QByteArray lostVoltage = "50 1.5 1.48 1.52 0.03 220 219.8 5 3 2.8 3.2 24 12 12 24.05 12.15 11.8 2 0";

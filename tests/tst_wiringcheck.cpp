@@ -206,7 +206,7 @@ void WiringCheckTest::everyFormNamed()
         const QStringList forms = everyForm(wiring);
         QCOMPARE(forms.size(), wiring == 2 ? 288 : 48);
         for (LoadWindow window : loadWindows())
-            for (double inside : { 7.0, 23.0, 38.0, 53.0 })
+            for (double inside : { 10.0, 23.0, 38.0, 50.0 })
                 for (bool unbalanced : { false, true }) {
                     const double phi = windowStart(window) + inside;
                     int stopped = 0;
@@ -266,10 +266,11 @@ void WiringCheckTest::findings_data()
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("expected");  // severity and text of each finding
     QTest::addColumn<QString>("diagnosis"); // form or summary, K, corrections; empty: not compared
+    QTest::addColumn<QString>("note");      // the default window's verdict; empty: not compared, "-": none
     const auto row = [](int wiring, double phi, const QString &form, const QString &fault, const QString &expected,
-                        const QString &diagnosis = {}, int window = 0) {
+                        const QString &diagnosis = {}, int window = 0, const QString &note = {}) {
         QTest::addRow("%s %g %d %s %s", wiring == 2 ? "3x4" : "3x3", phi, window, qPrintable(form), qPrintable(fault))
-            << wiring << phi << window << form << fault << expected << diagnosis;
+            << wiring << phi << window << form << fault << expected << diagnosis << note;
     };
     const QString lostA = "异常 A相失压|提示 电压相序不能判断|正常 电流正相序";
     const QString lostC = "异常 C相失流|正常 电压正相序|提示 电流相序不能判断";
@@ -309,11 +310,21 @@ void WiringCheckTest::findings_data()
     row(1, 20, "[Uab,Ic][Ucb,-Ia]", "", "正常 电压正相序|提示 电流相序不能判断",
         "[Uab,Ic][Ucb,-Ia] 2.379 第二元件电流线反接：调换其两端；交换第一、第二元件的电流线");
     // Every element reads 80 degrees: K = cos 20 / cos 80, or the correct form at 80 under 30 to 90.
-    const QString at80 = "[Ua,-Ic][Ub,-Ia][Uc,-Ib]";
-    row(2, 20, at80, "", "正常 电压正相序|正常 电流正相序", at80 + " 5.411 第一元件电流线反接：调换其两端；第二元件电流线反接："
-        "调换其两端；第三元件电流线反接：调换其两端；电流线轮换：第一元件的改接到第三元件，第二元件的改接到第一元件，第三元件的改接到第二元件");
-    row(2, 20, at80, "", clean, "[Ua,Ia][Ub,Ib][Uc,Ic] 1.000", 1);
-    row(2, 45, "", "", "正常 电压正相序|正常 电流正相序", at80 + " 1.366 第一元件电流线反接：调换其两端；第二元件电流线反接：调换其两端；第三元件电流线反接：调换其两端；电流线轮换：第一元件的改接到第三元件，第二元件的改接到第一元件，第三元件的改接到第二元件", 2);
+    const QString at80 = "[Ua,-Ic][Ub,-Ia][Uc,-Ib]", facts = "正常 电压正相序|正常 电流正相序";
+    const QString to80 = " 第一元件电流线反接：调换其两端；第二元件电流线反接：调换其两端；第三元件电流线反接：调换其两端；"
+                         "电流线轮换：第一元件的改接到第三元件，第二元件的改接到第一元件，第三元件的改接到第二元件";
+    row(2, 20, at80, "", facts, at80 + " 5.411" + to80, 0, "-");
+    row(2, 20, at80, "", clean, "[Ua,Ia][Ub,Ib][Uc,Ic] 1.000", 1, "按默认范围（感性 0°～60°）为[Ua,-Ic][Ub,-Ia][Uc,-Ib]（错误接线）");
+    row(2, 45, "", "", facts, at80 + " 1.366" + to80, 2, "按默认范围（感性 0°～60°）为正确接线");
+    // A range chosen for another installation: correct at 15 reads as the form at 75, K = cos 75 / cos 15.
+    row(2, 15, "", "", facts, "[Ua,-Ib][Ub,-Ic][Uc,-Ia] 0.268 第一元件电流线反接：调换其两端；第二元件电流线反接：调换其两端；"
+        "第三元件电流线反接：调换其两端；电流线轮换：第一元件的改接到第二元件，第二元件的改接到第三元件，第三元件的改接到第一元件",
+        1, "按默认范围（感性 0°～60°）为正确接线");
+    // Within 5 degrees of an end of the window, the forms at both ends are named and no change is
+    // asked for: correct at exactly 30 under -30 to 30 reads as at80 at -30, both K = 1.
+    row(2, 30, "", "", facts, "边界 " + at80 + " 1.000 或 [Ua,Ia][Ub,Ib][Uc,Ic] 1.000", 2, "按默认范围（感性 0°～60°）为正确接线");
+    row(2, 25, "", "", facts, "边界 [Ua,Ia][Ub,Ib][Uc,Ic] 1.000 或 " + at80 + " 0.904", 2);
+    row(2, 24.9, "", "", clean, "[Ua,Ia][Ub,Ib][Uc,Ic] 1.000", 2, "-");
     // Terminal b open: each coil has half of Uac; K = 2 on a balanced load.
     row(1, 30, "", "b open", "提示 电压相序不能判断|正常 电流正相序", "表尾b端开路（B相电压断线） 2.000 接好表尾b端的电压线");
     row(1, -20, "", "b open", "提示 电压相序不能判断|正常 电流正相序", "表尾b端开路（B相电压断线） 2.000 接好表尾b端的电压线", 2);
@@ -344,9 +355,9 @@ void WiringCheckTest::findings_data()
     row(1, 30, "", "I at 0.05, IA at 0", "正常 电压正相序|提示 电流相序不能判断");
     row(1, 30, "", "I at 0.06, IA at 0", "异常 A相失流|正常 电压正相序|提示 电流相序不能判断");
     // Load angles: -30 to 90 ordinary; beyond -30 while the power is positive, a hint.
-    row(2, -30, "", "", clean, "", 2);
+    row(2, -30, "", "", "正常 电压正相序|正常 电流正相序", "", 2);
     row(2, -89.5, "", "", "正常 电压正相序|正常 电流正相序" + oddAngle('A') + oddAngle('B') + oddAngle('C'));
-    row(2, 89.5, "", "", clean, "", 1);
+    row(2, 89.5, "", "", "正常 电压正相序|正常 电流正相序", "", 1);
     row(2, 90.1, "", "", "正常 电压正相序|正常 电流正相序" + negative('A') + negative('B') + negative('C'));
     row(2, 0, "", "zeros", "提示 电压相序不能判断|提示 电流相序不能判断", "无电压或无电流，不能判断");
     row(0, 0, "", "zeros", "提示 接线方式不明，不能判断", "接线方式不明，不能判断");
@@ -361,13 +372,24 @@ void WiringCheckTest::findings()
     QFETCH(QString, fault);
     QFETCH(QString, expected);
     QFETCH(QString, diagnosis);
+    QFETCH(QString, note);
+    const LoadWindow w = loadWindows().at(window);
     const GroupValues v = build(wiring, phi, form, fault).values;
-    QCOMPARE(findingsOf(v, loadWindows().at(window)).join('|'), expected);
-    const Diagnosis d = diagnose(v, loadWindows().at(window));
-    const QString named = (d.status == Status::Identified ? d.form : d.summary)
-        + (d.status <= Status::Losses ? ' ' + kText(d.k) : QString());
+    QCOMPARE(findingsOf(v, w).join('|'), expected);
+    const Diagnosis d = diagnose(v, w);
+    QString named = (d.status == Status::Identified ? d.form : d.summary)
+        + (d.status <= Status::Losses ? ' ' + kText(d.k) : QString()) + ' ' + d.corrections.join("；");
+    if (d.atEdge)
+        named = QString("边界 %1 %2 或 %3 %4").arg(d.form, kText(d.k), d.rival.form, kText(d.rival.k));
     if (!diagnosis.isEmpty())
-        QCOMPARE((named + ' ' + d.corrections.join("；")).trimmed(), diagnosis);
+        QCOMPARE(named.trimmed(), diagnosis);
+    if (!note.isEmpty())
+        QCOMPARE(defaultWindowNote(v, w), note == "-" ? QString() : note);
+    // What a technician reads: no steps to change while the form is open;
+    // a wrong form that registers right at this load angle says so.
+    const QString lines = diagnosisLines(d, w, Layout::OneLine).join('|');
+    QCOMPARE(lines.contains("更正方法"), !d.atEdge && !d.corrections.isEmpty());
+    QCOMPARE(lines.contains("在此负载角下计量正确"), !d.correct && !d.atEdge && kText(d.k) == "1.000");
 }
 
 QTEST_GUILESS_MAIN(WiringCheckTest)

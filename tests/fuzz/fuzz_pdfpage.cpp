@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     info.customer = QStringLiteral("用户");
     info.currentRatio = 40;
     info.voltageRatio = 100;
-    const ReportPage page(PhasorDiagram::Orientation(), WiringDiagnosis::LoadWindow::Inductive0To60, info);
+    const ReportPage page(PhasorDiagram::Orientation(), info);
     PdfReport report(path, page, 1);
     FUZZ_REQUIRE(report.open());
     report.addPage(1, QString::fromUtf8(fuzzBytes(data, size)));

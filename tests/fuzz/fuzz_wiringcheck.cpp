@@ -19,13 +19,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         allNormal = allNormal && finding.severity == WiringCheck::Severity::Normal;
     }
     // The verdict stands first exactly when nothing is above 正常 and the
-    // diagnosis names the correct form.
-    FUZZ_REQUIRE((allNormal && WiringDiagnosis::diagnose(values).correct)
+    // diagnosis names the correct form, settled.
+    FUZZ_REQUIRE((allNormal && WiringDiagnosis::settledCorrect(WiringDiagnosis::diagnose(values)))
                  == (findings.first().text == QStringLiteral("未发现接线异常")));
     for (const WiringDiagnosis::LoadWindow window : WiringDiagnosis::loadWindows()) {
         const WiringDiagnosis::Diagnosis d = WiringDiagnosis::diagnose(values, window);
         // A form named has its notation and the correct one costs nothing.
         FUZZ_REQUIRE(d.status != WiringDiagnosis::Status::Identified || !d.form.isEmpty());
+        FUZZ_REQUIRE(!d.atEdge || (!d.rival.form.isEmpty() && d.rival.form != d.form));
         FUZZ_REQUIRE(!d.correct || !std::isfinite(d.k) || std::abs(d.k - 1) < 1e-6);
         FUZZ_REQUIRE(WiringDiagnosis::reportLines(values, window).size() >= 2);
     }

@@ -6,13 +6,16 @@
 
 QStringList InstrumentProcess::groupsFor(const QStringList &arguments)
 {
-    const int at = int(arguments.indexOf(QStringLiteral("--count")));
-    if (at < 0)
-        return Groups;
-    QStringList groups;
-    for (int i = 0; i < arguments.value(at + 1).toInt(); ++i)
-        groups << Groups.at(i % Groups.size());
-    return groups;
+    QByteArray listed;
+    if (onHost()) {
+        QFile file(qEnvironmentVariable("DM_INSTRUMENT_GROUPS"));
+        listed = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    } else {
+        QProcess list;
+        list.start(QStringLiteral(DM_INSTRUMENT_PROGRAM), QStringList(arguments) << QStringLiteral("--list"));
+        listed = list.waitForFinished(10000) ? list.readAllStandardOutput() : QByteArray();
+    }
+    return QString::fromUtf8(listed).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 bool InstrumentProcess::start(const QStringList &arguments)

@@ -4,9 +4,9 @@
 # prefix as COM5, and the Windows build's window connects through it, reads
 # 200 groups delivered in random pieces, deletes after the question, saves
 # the groups and writes a PDF and a workbook of them into folders with
-# Chinese names. What it saved is then compared byte for byte with what the
-# stand-in holds, and the PDF and the workbook are read back with poppler
-# and openpyxl.
+# Chinese names; the test compares what it saved byte for byte with the
+# stand-in's groups. The PDF and the workbook are then read back here with
+# poppler and openpyxl.
 #
 #   tst_devicelink.sh INSTRUMENT RUN.SH SDK TST_DEVICELINK.EXE PYTHON3 READTABLE.PY
 #
@@ -39,16 +39,13 @@ pty=$(head -n 1 "$work/instrument.log")
 [ -c "$pty" ] || fail "the stand-in named no terminal"
 ln -sfn "$pty" "$WINEPREFIX/com5"
 
-DM_INSTRUMENT_PORT=COM5 DM_INSTRUMENT_LOG="Z:$work/instrument.log" DM_OUTPUT="Z:$work" \
+"$instrument" "$@" --list >"$work/groups.txt"
+DM_INSTRUMENT_PORT=COM5 DM_INSTRUMENT_LOG="Z:$work/instrument.log" DM_INSTRUMENT_GROUPS="Z:$work/groups.txt" \
+DM_OUTPUT="Z:$work" \
 WINEQT_QPA_GENERIC_PLUGINS=winecommfix \
     sh "$winerun" "$sdk" "$program" findAdapter "connectReadDeleteDisconnect:200 groups in random pieces" \
     failureExplained
 
-{
-    printf '3000\r\n'
-    "$instrument" "$@" --list | sed 's/$/\r/'
-} >"$work/expected.dat"
-cmp "$work/数据/读取.dat" "$work/expected.dat" || fail "the groups saved differ from the stand-in's"
 pages=$(pdfinfo "$work/报告/全部组.pdf" | sed -n 's/^Pages: *//p')
 [ "$pages" = 200 ] || fail "the PDF has $pages pages, not 200"
 pdftotext -f 200 -l 200 "$work/报告/全部组.pdf" - | grep -q "第200组" || fail "the PDF's last page is not 第200组"

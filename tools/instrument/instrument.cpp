@@ -46,7 +46,10 @@ const char Usage[] =
     "  --groups FILE      store the lines of FILE, one group per line (empty\n"
     "                     lines are empty groups); may be given several times\n"
     "  --defaults         store the built-in groups too (the default when no\n"
-    "                     --groups is given): three-wire and four-wire groups\n"
+    "                     --groups is given): a four-wire and a three-wire\n"
+    "                     installation wired correctly, then three wired\n"
+    "                     wrongly (four-wire: currents B and C swapped, A\n"
+    "                     reversed; three-wire: C reversed)\n"
     "  --count N          store N groups: the groups above over and over\n"
     "  --list             print the stored groups, one per line, and exit\n"
     "\n"
@@ -69,15 +72,26 @@ const char Usage[] =
     "                     pulled (no effect when fewer than N groups are stored)\n"
     "  --help             print this text\n";
 
-// Built-in store. Fields: frequency, currents A B C N, voltages A B C, power
-// angles A B C, voltage phase angles C>A B>C A>B, current phase angles C>A
-// B>C A>B (angles in tens of degrees), wiring code (1 three-wire, 2
-// four-wire), spare field.
+// Built-in store: what the instrument reads at five installations on a
+// balanced supply. Fields: frequency; currents IA IB IC IN; voltages UA UB UC
+// (three-wire: UAB in the A place, UCB in the C place); power angles
+// UA→IA UB→IB UC→IC (three-wire: UAB→IA and UCB→IC); voltage phase angles
+// C>A B>C A>B, where C>A is the lag from UA to UC (three-wire: from UAB to
+// UCB); current phase angles C>A B>C A>B likewise; wiring code (1
+// three-wire, 2 four-wire); spare field. Angles in tens of degrees, power
+// angles from -180 to 180 degrees, phase angles from 0 to 360.
 const char *const DefaultGroups[] = {
-    "50.00 1.5000 1.4900 1.5100 0.0200 220.10 219.80 220.40 3.0 2.9 3.1 12.0 12.0 12.0 12.0 12.0 12.0 2 0",
-    "49.98 0.8000 0.0000 0.8100 0.0000 100.20 0.00 99.90 3.0 0.0 3.0 30.0 0.0 6.0 30.0 0.0 6.0 1 0",
-    "50.02 4.2000 4.1500 4.2300 0.0510 231.00 229.50 230.20 1.8 2.1 1.9 12.0 12.1 11.9 12.0 12.0 12.0 2 0",
-    "50.01 2.5000 0.0000 2.4800 0.0000 380.50 0.00 381.20 2.5 0.0 2.6 30.0 0.0 6.0 30.1 0.0 5.9 1 0",
+    // Four-wire, wired correctly, load angle about 25 degrees.
+    "50.00 1.5000 1.4900 1.5100 0.0200 220.10 219.80 220.40 2.5 2.4 2.6 24.0 12.0 12.0 24.1 12.2 11.9 2 0",
+    // Three-wire, wired correctly, load angle about 20 degrees.
+    "49.98 1.2000 0.0000 1.2100 0.0000 100.20 0.00 99.90 5.0 0.0 -0.9 30.0 0.0 0.0 24.1 0.0 0.0 1 0",
+    // Four-wire, the current leads of phases B and C swapped: the meter
+    // nearly stops.
+    "50.02 4.2000 4.1500 4.2300 0.0500 231.00 229.50 230.20 1.8 13.9 -9.9 24.0 12.0 12.0 12.3 24.2 24.1 2 0",
+    // Four-wire, phase A's current leads reversed: a third is registered.
+    "50.01 2.5000 2.4800 2.5200 0.0300 219.60 220.30 220.00 -15.8 2.1 2.3 24.0 12.0 12.0 6.1 12.2 29.9 2 0",
+    // Three-wire, phase C's current leads reversed: the meter runs backwards.
+    "49.99 0.8000 0.0000 0.8100 0.0000 100.50 0.00 100.10 4.5 0.0 16.6 30.0 0.0 0.0 6.1 0.0 0.0 1 0",
 };
 
 enum class Delivery { Whole, Bytes, Packets, Random };
