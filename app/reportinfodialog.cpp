@@ -25,16 +25,16 @@ ReportInfoDialog::ReportInfoDialog(const ReportInfo &info, QWidget *parent)
     , m_meterNumber(lineEdit(QStringLiteral("meterNumber"), info.meterNumber, this))
     , m_tester(lineEdit(QStringLiteral("tester"), info.tester, this))
     , m_date(new QDateEdit(info.date, this))
-    , m_currentRatio(lineEdit(QStringLiteral("currentRatio"), ReportInfo::ratioText(info.currentRatio), this))
-    , m_voltageRatio(lineEdit(QStringLiteral("voltageRatio"), ReportInfo::ratioText(info.voltageRatio), this))
+    , m_currentRatio(lineEdit(QStringLiteral("currentRatio"), info.currentRatio, this))
+    , m_voltageRatio(lineEdit(QStringLiteral("voltageRatio"), info.voltageRatio, this))
     , m_info(info)
 {
     setWindowTitle(tr("报告信息"));
     m_date->setObjectName(QStringLiteral("date"));
     m_date->setCalendarPopup(true);
     m_date->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    m_currentRatio->setPlaceholderText(tr("不填则不计一次侧"));
-    m_voltageRatio->setPlaceholderText(tr("不填则不计一次侧"));
+    m_currentRatio->setPlaceholderText(tr("如200/5、200/5A或40；不填则不计一次侧"));
+    m_voltageRatio->setPlaceholderText(tr("如10000/100、10kV/100V或100；不填则不计一次侧"));
 
     auto *form = new QFormLayout(this);
     form->addRow(tr("用户名称："), m_customer);
@@ -60,13 +60,17 @@ void ReportInfoDialog::accept()
     info.meterNumber = m_meterNumber->text().trimmed();
     info.tester = m_tester->text().trimmed();
     info.date = m_date->date();
-    if (!ReportInfo::parseRatio(m_currentRatio->text(), &info.currentRatio)) {
-        QMessageBox::information(this, tr("报告信息"), tr("电流互感器变比须是大于0的数！"));
+    info.currentRatio = m_currentRatio->text().trimmed();
+    info.voltageRatio = m_voltageRatio->text().trimmed();
+    if (ReportInfo::multiplier(info.currentRatio, ReportInfo::Ratio::Current) < 0) {
+        QMessageBox::information(this, tr("报告信息"),
+                                 tr("电流互感器变比请按铭牌填写，如200/5、200/5A，或填倍数如40（须大于0）！"));
         m_currentRatio->setFocus();
         return;
     }
-    if (!ReportInfo::parseRatio(m_voltageRatio->text(), &info.voltageRatio)) {
-        QMessageBox::information(this, tr("报告信息"), tr("电压互感器变比须是大于0的数！"));
+    if (ReportInfo::multiplier(info.voltageRatio, ReportInfo::Ratio::Voltage) < 0) {
+        QMessageBox::information(this, tr("报告信息"),
+                                 tr("电压互感器变比请按铭牌填写，如10000/100、10kV/100V，或填倍数如100（须大于0）！"));
         m_voltageRatio->setFocus();
         return;
     }

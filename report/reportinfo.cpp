@@ -2,30 +2,55 @@
 
 #include "toolsettings.h"
 
+#include <QRegularExpression>
 #include <cmath>
 
 namespace {
 const char Group[] = "reportInfo";
-}
 
-bool ReportInfo::parseRatio(const QString &text, double *ratio)
+// One side of a ratio, in the kind's unit (kV and kA a thousand).
+bool side(const QString &text, ReportInfo::Ratio kind, double *value)
 {
-    const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty()) {
-        *ratio = 0;
-        return true;
-    }
-    bool ok = false;
-    const double value = trimmed.toDouble(&ok);
-    if (!ok || !std::isfinite(value) || value <= 0)
+    static const QRegularExpression pattern(QStringLiteral("^\\s*([0-9]*\\.?[0-9]+)\\s*(k?)([AV]?)\\s*$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = pattern.match(text);
+    const QString unit = match.captured(3).toUpper();
+    if (!match.hasMatch() || (!unit.isEmpty() && unit != (kind == ReportInfo::Ratio::Current ? "A" : "V"))
+        || (unit.isEmpty() && !match.captured(2).isEmpty()))
         return false;
-    *ratio = value;
-    return true;
+    *value = match.captured(1).toDouble() * (match.captured(2).isEmpty() ? 1 : 1000);
+    return std::isfinite(*value) && *value > 0;
+}
+} // namespace
+
+double ReportInfo::multiplier(const QString &ratio, Ratio kind)
+{
+    if (ratio.trimmed().isEmpty())
+        return 0;
+    // "/" as on the nameplate, or the full-width one a Chinese keyboard types.
+    const QStringList sides = ratio.split(QRegularExpression(QStringLiteral("[/／]")));
+    double primary = 0, secondary = 1;
+    if (sides.size() > 2 || !side(sides.first(), kind, &primary)
+        || (sides.size() == 2 && !side(sides.last(), kind, &secondary)))
+        return -1;
+    const double value = primary / secondary;
+    return std::isfinite(value) && value > 0 ? value : -1;
 }
 
-QString ReportInfo::ratioText(double ratio)
+QString ReportInfo::ratioText(const QString &ratio, Ratio kind)
 {
-    return ratio > 0 ? QString::number(ratio, 'g', 12) : QString();
+    const double value = multiplier(ratio, kind);
+    if (value <= 0)
+        return QString();
+    const QString times = QStringLiteral("×") + QString::number(value, 'g', 12);
+    return ratio.contains(QRegularExpression(QStringLiteral("[/／]"))) ? ratio.trimmed() + u'（' + times + u'）' : times;
+}
+
+double ReportInfo::primary(double secondary) const
+{
+    const double current = multiplier(currentRatio, Ratio::Current);
+    const double voltage = multiplier(voltageRatio, Ratio::Voltage);
+    return secondary * (current > 0 ? current : 1) * (voltage > 0 ? voltage : 1);
 }
 
 ReportInfo ReportInfo::load()
@@ -38,10 +63,12 @@ ReportInfo ReportInfo::load()
     info.meterNumber = settings.value(QStringLiteral("meterNumber")).toString();
     info.tester = settings.value(QStringLiteral("tester")).toString();
     // Whatever is stored, only a ratio that could have been typed comes back.
-    if (!parseRatio(settings.value(QStringLiteral("currentRatio")).toString(), &info.currentRatio))
-        info.currentRatio = 0;
-    if (!parseRatio(settings.value(QStringLiteral("voltageRatio")).toString(), &info.voltageRatio))
-        info.voltageRatio = 0;
+    info.currentRatio = settings.value(QStringLiteral("currentRatio")).toString().trimmed();
+    if (multiplier(info.currentRatio, Ratio::Current) < 0)
+        info.currentRatio.clear();
+    info.voltageRatio = settings.value(QStringLiteral("voltageRatio")).toString().trimmed();
+    if (multiplier(info.voltageRatio, Ratio::Voltage) < 0)
+        info.voltageRatio.clear();
     return info;
 }
 
@@ -53,6 +80,6 @@ void ReportInfo::save() const
     settings.setValue(QStringLiteral("site"), site);
     settings.setValue(QStringLiteral("meterNumber"), meterNumber);
     settings.setValue(QStringLiteral("tester"), tester);
-    settings.setValue(QStringLiteral("currentRatio"), ratioText(currentRatio));
-    settings.setValue(QStringLiteral("voltageRatio"), ratioText(voltageRatio));
+    settings.setValue(QStringLiteral("currentRatio"), currentRatio);
+    settings.setValue(QStringLiteral("voltageRatio"), voltageRatio);
 }

@@ -163,21 +163,31 @@ QString power(double value)
     return NumberText::fixed(value, NumberText::PowerDecimals);
 }
 
-// The totals under the power table: the secondary side as measured and,
-// with ratios given, the primary side in kW, kvar and kVA.
+// The totals under the power table, of the elements it shows (a three-wire
+// page shows two: their B entries stay out): the secondary side as measured
+// and, with ratios given, the primary side in kW, kvar and kVA.
 QStringList totalLines(const GroupValues &values, const ReportInfo &info)
 {
-    const double factor = values.apparentPowerSum != 0
-        ? values.activePowerSum / values.apparentPowerSum : 0;
+    const bool b = values.isFourWire();
+    const double active = values.activePowerA + (b ? values.activePowerB : 0) + values.activePowerC;
+    const double reactive = values.reactivePowerA + (b ? values.reactivePowerB : 0) + values.reactivePowerC;
+    const double apparent = values.apparentPowerA + (b ? values.apparentPowerB : 0) + values.apparentPowerC;
+    const double factor = apparent != 0 ? active / apparent : 0;
     QStringList lines{ tr("合计：ΣP=%1W  ΣQ=%2Var  ΣS=%3VA  ΣP/ΣS=%4")
-                           .arg(power(values.activePowerSum), power(values.reactivePowerSum),
-                                power(values.apparentPowerSum),
+                           .arg(power(active), power(reactive), power(apparent),
                                 NumberText::fixed(factor, NumberText::FactorDecimals)) };
     if (info.hasRatios()) {
+        QStringList ratios;
+        const QString current = ReportInfo::ratioText(info.currentRatio, ReportInfo::Ratio::Current);
+        const QString voltage = ReportInfo::ratioText(info.voltageRatio, ReportInfo::Ratio::Voltage);
+        if (!current.isEmpty())
+            ratios << tr("电流互感器变比 %1").arg(current);
+        if (!voltage.isEmpty())
+            ratios << tr("电压互感器变比 %1").arg(voltage);
+        lines << ratios.join(QStringLiteral("  "));
         lines << tr("一次侧：ΣP=%1kW  ΣQ=%2kvar  ΣS=%3kVA")
-                     .arg(power(info.primary(values.activePowerSum) / 1000),
-                          power(info.primary(values.reactivePowerSum) / 1000),
-                          power(info.primary(values.apparentPowerSum) / 1000));
+                     .arg(power(info.primary(active) / 1000), power(info.primary(reactive) / 1000),
+                          power(info.primary(apparent) / 1000));
     }
     return lines;
 }

@@ -35,8 +35,9 @@ const QStringList fourWireTexts = {
 // wiring registers Re((U1 - U2) I1*) + Re(U2 I2*), 0.548 of what it does; so
 // near the default window's end that [Uba,-Ia][Uca,Ic] at -4.5 is named too,
 // and no change is asked for.
-// Totals: 108.98 + 108.87 W, 50.81 + 53.09 var, 120.24 + 121.121 VA.
-const QByteArray threeWire = "49.98 1.2 0 1.21 0 100.2 0 100.1 2.5 0 2.6 6 0 0 6.1 0 0 1 0";
+// Totals: 108.98 + 108.87 W, 50.81 + 53.09 var, 120.24 + 121.121 VA, of the
+// two elements shown: the B fields (an instrument may fill them) stay out.
+const QByteArray threeWire = "49.98 1.2 0.5 1.21 0 100.2 50 100.1 2.5 1 2.6 6 0 0 6.1 0 0 1 0";
 const QStringList threeWireTexts = {
     "测试报告", "第2组", "ΣP=217.85W", "ΣQ=103.89Var", "ΣS=241.36VA", "ΣP/ΣS=0.9026", "Pab", "100.20V", "100.10V", "1.2000A", "1.2100A", "25.0°", "26.0°", "108.98W",
     "108.87W", "50.81Var", "53.09Var", "120.24VA", "121.12VA", "49.98Hz", "UAB~UCB:0.0°",
@@ -83,6 +84,7 @@ private slots:
     void pagesAndValues();
     void existingFileKept_data();
     void existingFileKept();
+    void nameplateRatios();
 
 private:
     // Opens a data file of the groups, clicks a row and radio buttons ("N"
@@ -118,20 +120,22 @@ void PdfReportTest::pagesAndValues_data()
     QTest::addColumn<QList<Fields>>("answers");  // 报告信息 as typed, a refused one first
     QTest::addColumn<QStringList>("primary");    // the primary-side totals per page, or ""
     QTest::addColumn<QByteArray>("action");
-    // Ratios 40 and 100 multiply by 4000; 40 alone by 40.
-    const Fields ratios = with(with(info, "currentRatio", "40"), "voltageRatio", "100");
-    const QString fourWirePrimary = "一次侧：ΣP=3429.18kW  ΣQ=1980.98kvar  ΣS=3961.86kVA";
-    const QString threeWirePrimary = "一次侧：ΣP=871.38kW  ΣQ=415.57kvar  ΣS=965.44kVA";
+    // Ratios 200/5 and 10kV/100V multiply by 4000, printed as on the
+    // nameplate with their multipliers; 40 alone by 40.
+    const Fields ratios = with(with(info, "currentRatio", "200/5"), "voltageRatio", "10kV/100V");
+    const QString printed = "电流互感器变比 200/5（×40）  电压互感器变比 10kV/100V（×100）  ";
+    const QString fourWirePrimary = printed + "一次侧：ΣP=3429.18kW  ΣQ=1980.98kvar  ΣS=3961.86kVA";
+    const QString threeWirePrimary = printed + "一次侧：ΣP=871.38kW  ΣQ=415.57kvar  ΣS=965.44kVA";
     QTest::newRow("one group, counter-clockwise, zero at three, a ratio refused")
         << QList<QByteArray>{ fourWire } << 0 << "" << QList<int>{ 1 } << QByteArray("ND") << QList<int>{ 90, 330, 210, 60, 302, 180 }
-        << QList<Fields>{ with(info, "currentRatio", "1:40"), with(info, "currentRatio", "") } << QStringList{ "" } << QByteArray("action_pdf");
+        << QList<Fields>{ with(info, "currentRatio", "200/5V"), with(info, "currentRatio", "") } << QStringList{ "" } << QByteArray("action_pdf");
     QTest::newRow("current") << QList<QByteArray>{ fourWire, threeWire } << 1 << "当前组" << QList<int>{ 2 }
                              << QByteArray() << QList<int>() << QList<Fields>{ with(info, "currentRatio", " 40 ") }
-                             << QStringList{ "一次侧：ΣP=8.71kW  ΣQ=4.16kvar  ΣS=9.65kVA" } << QByteArray("action_pdf");
+                             << QStringList{ "电流互感器变比 ×40  一次侧：ΣP=8.71kW  ΣQ=4.16kvar  ΣS=9.65kVA" } << QByteArray("action_pdf");
     // 4000 x (285.8047 + 287.2405 + 5 x 1.52 x cos 32), ...
     QTest::newRow("all") << QList<QByteArray>{ fourWire, threeWire, lostVoltage } << 0 << "全部组" << QList<int>{ 1, 2, 3 }
                          << QByteArray("SL") << QList<int>{ 0, 120, 240, 30, 148, 270 } << QList<Fields>{ ratios }
-                         << QStringList{ fourWirePrimary, threeWirePrimary, "一次侧：ΣP=2317.96kW  ΣQ=1286.77kvar  ΣS=2651.62kVA" }
+                         << QStringList{ fourWirePrimary, threeWirePrimary, printed + "一次侧：ΣP=2317.96kW  ΣQ=1286.77kvar  ΣS=2651.62kVA" }
                          << QByteArray("action_pdf");
     QTest::newRow("all printed") << QList<QByteArray>{ fourWire, threeWire } << 0 << "全部组" << QList<int>{ 1, 2 }
                                  << QByteArray("SL") << QList<int>{ 0, 120, 240, 30, 148, 270 } << QList<Fields>{ ratios }
@@ -157,7 +161,7 @@ void PdfReportTest::pagesAndValues()
     const QString file = path("report.pdf");
     QStringList messages = button.isEmpty() ? QStringList() : QStringList(printed ? "打印|打印当前显示的组，还是列表中的全部组？" : question);
     if (answers.size() > 1)
-        messages << "报告信息|电流互感器变比须是大于0的数！";
+        messages << "报告信息|电流互感器变比请按铭牌填写，如200/5、200/5A，或填倍数如40（须大于0）！";
     if (printed) {
         QVERIFY(QTest::qWaitFor([&] { return QFile::exists(file); }, 20000));
     } else {
@@ -258,6 +262,21 @@ void PdfReportTest::existingFileKept()
     QCOMPARE(files, QStringList({ "g.dat", "old.pdf" }));
     if (groups > 100)
         QVERIFY(driver.dialogs().progressLabels.value(0).contains(QRegularExpression("^正在导出第\\d+组…$")));
+}
+
+void PdfReportTest::nameplateRatios()
+{
+    // As written on a nameplate, or the multiplier alone; -1: refused.
+    const QList<std::tuple<QString, ReportInfo::Ratio, double>> cases{
+        { "200/5", ReportInfo::Ratio::Current, 40 }, { "200/5A", ReportInfo::Ratio::Current, 40 },
+        { " 40 ", ReportInfo::Ratio::Current, 40 }, { "1.5kA／5a", ReportInfo::Ratio::Current, 300 },
+        { "10000/100", ReportInfo::Ratio::Voltage, 100 }, { "10kV/100V", ReportInfo::Ratio::Voltage, 100 },
+        { "100", ReportInfo::Ratio::Voltage, 100 }, { "", ReportInfo::Ratio::Voltage, 0 },
+        { "1:40", ReportInfo::Ratio::Current, -1 }, { "200/5V", ReportInfo::Ratio::Current, -1 },
+        { "0", ReportInfo::Ratio::Voltage, -1 }, { "200/0", ReportInfo::Ratio::Current, -1 },
+        { "10k/100", ReportInfo::Ratio::Voltage, -1 }, { "10/1/1", ReportInfo::Ratio::Voltage, -1 } };
+    for (const auto &[text, kind, multiplier] : cases)
+        QVERIFY2(ReportInfo::multiplier(text, kind) == multiplier, qPrintable(text));
 }
 
 QTEST_MAIN(PdfReportTest)

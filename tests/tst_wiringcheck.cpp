@@ -390,6 +390,8 @@ void WiringCheckTest::findings()
     const QString lines = diagnosisLines(d, w, Layout::OneLine).join('|');
     QCOMPARE(lines.contains("更正方法"), !d.atEdge && !d.corrections.isEmpty());
     QCOMPARE(lines.contains("在此负载角下计量正确"), !d.correct && !d.atEdge && kText(d.k) == "1.000");
+    for (const Alternative &a : d.alternatives) // a form registering nothing at its load angle
+        QVERIFY2(kText(a.k) != "-0.000", qPrintable(a.form));
 }
 
 QTEST_GUILESS_MAIN(WiringCheckTest)

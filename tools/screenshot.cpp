@@ -118,8 +118,8 @@ int main(int argc, char *argv[])
         info.site = QStringLiteral("1号配电室");
         info.meterNumber = QStringLiteral("0001");
         info.tester = QStringLiteral("张三");
-        info.currentRatio = 40;
-        info.voltageRatio = 100;
+        info.currentRatio = QStringLiteral("200/5");
+        info.voltageRatio = QStringLiteral("10kV/100V");
         if (parser.isSet(pdfOption)
             && window.writePdfReport(parser.value(pdfOption), { row }, info) != MainWindow::PdfOutcome::Written)
             status = 1;

@@ -24,8 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString path = folder->filePath("page.pdf");
     ReportInfo info;
     info.customer = QStringLiteral("用户");
-    info.currentRatio = 40;
-    info.voltageRatio = 100;
+    info.currentRatio = QStringLiteral("200/5");
+    info.voltageRatio = QStringLiteral("10kV/100V");
     const ReportPage page(PhasorDiagram::Orientation(), info);
     PdfReport report(path, page, 1);
     FUZZ_REQUIRE(report.open());
