@@ -1,9 +1,12 @@
 #include "mainwindow.h"
 
+#include "helpdialog.h"
 #include "historydialog.h"
+#include "listkeys.h"
 #include "mainwindowform.h"
 #include "overviewdialog.h"
 #include "reportinfodialog.h"
+#include "toolbar.h"
 #include "wiringcheckdialog.h"
 
 #include "device/datafile.h"
@@ -72,6 +75,16 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->action_overview, &QAction::triggered, this, &MainWindow::showOverview);
     connect(ui->action_export_table, &QAction::triggered, this, &MainWindow::chooseAndExportTable);
     connect(ui->action_history, &QAction::triggered, this, &MainWindow::showHistory);
+    connect(ui->action_help, &QAction::triggered, this, [this] {
+        auto *help = new HelpDialog(this);
+        help->setAttribute(Qt::WA_DeleteOnClose);
+        help->show();
+    });
+    Toolbar::addAdditions(ui->mainToolBar, { ui->action_pdf, ui->action_print, ui->action_export_table },
+                          { ui->action_wiring_check, ui->action_overview, ui->action_history, ui->action_help });
+    Toolbar::showShortcuts(findChildren<QAction *>(QString(), Qt::FindDirectChildrenOnly));
+    // The keys that move the list show the group they land on, as a click does.
+    connect(new ListKeys(ui->listWidget), &ListKeys::moved, this, &MainWindow::on_listWidget_clicked);
 }
 
 MainWindow::~MainWindow()
@@ -234,8 +247,9 @@ void MainWindow::on_action_save_triggered()
 {
     const QString fileName = QFileDialog::getSaveFileName(this, tr("保存文件"), QStringLiteral("./"),
                                                           tr("DAT文件 (*.dat)"));
+    // A name without extension gets ".dat", which 打开文件's filter shows.
     if (!fileName.isEmpty())
-        saveDataFile(fileName);
+        saveDataFile(withSuffix(fileName, "dat"));
 }
 
 void MainWindow::on_action_open_triggered()
@@ -308,31 +322,32 @@ std::optional<QList<int>> MainWindow::chooseReportRows(const QString &title, con
     return rows;
 }
 
-std::optional<MainWindow::ReportRequest> MainWindow::askReport(const QString &title,
-                                                              const QString &question)
+std::optional<ReportInfo> MainWindow::askReportInfo(int pageCount)
 {
-    const std::optional<QList<int>> rows = chooseReportRows(title, question);
-    if (!rows)
-        return std::nullopt;
-    ReportInfoDialog dialog(ReportInfo::load(), this);
+    ReportInfoDialog dialog(ReportInfo::load(), pageCount, this);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     dialog.info().save();
-    return ReportRequest{ *rows, dialog.info() };
+    return dialog.info();
 }
 
 void MainWindow::chooseAndExportPdf()
 {
-    const std::optional<ReportRequest> request =
-        askReport(tr("导出PDF"), tr("导出当前显示的组，还是列表中的全部组？"));
-    if (!request)
+    if (const auto rows = chooseReportRows(tr("导出PDF"), tr("导出当前显示的组，还是列表中的全部组？")))
+        exportPdfOf(*rows);
+}
+
+void MainWindow::exportPdfOf(const QList<int> &rows)
+{
+    const std::optional<ReportInfo> info = askReportInfo(int(rows.size()));
+    if (!info)
         return;
     QString fileName = QFileDialog::getSaveFileName(this, tr("保存文件"), QStringLiteral("./"),
                                                     tr("PDF文件 (*.pdf)"));
     if (fileName.isEmpty())
         return;
     fileName = withSuffix(fileName, "pdf");
-    switch (writePdfReport(fileName, request->rows, request->info)) {
+    switch (writePdfReport(fileName, rows, *info)) {
     case PdfOutcome::Written:
         showInformation(tr("测试报告"), tr("文档%1导出成功！").arg(fileName));
         break;
@@ -346,9 +361,14 @@ void MainWindow::chooseAndExportPdf()
 
 void MainWindow::printWithPreview()
 {
-    const std::optional<ReportRequest> request =
-        askReport(tr("打印"), tr("打印当前显示的组，还是列表中的全部组？"));
-    if (!request)
+    if (const auto rows = chooseReportRows(tr("打印"), tr("打印当前显示的组，还是列表中的全部组？")))
+        printOf(*rows);
+}
+
+void MainWindow::printOf(const QList<int> &rows)
+{
+    const std::optional<ReportInfo> info = askReportInfo(int(rows.size()));
+    if (!info)
         return;
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageSize(QPageSize(QPageSize::A4));
@@ -358,7 +378,7 @@ void MainWindow::printWithPreview()
     QPrintPreviewDialog preview(&printer, this);
     preview.setWindowTitle(tr("打印预览"));
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-            [this, request = *request](QPrinter *target) { printReport(*target, request.rows, request.info); });
+            [this, rows, info = *info](QPrinter *target) { printReport(*target, rows, info); });
     preview.exec();
 }
 
@@ -452,7 +472,11 @@ void MainWindow::showOverview()
     overviewDialog = new OverviewDialog(groupList, this);
     overviewDialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(overviewDialog, &OverviewDialog::groupActivated, this, &MainWindow::showListedGroup);
+    // A report of the rows selected there, as of the whole list.
+    connect(overviewDialog, &OverviewDialog::pdfRequested, this, &MainWindow::exportPdfOf);
+    connect(overviewDialog, &OverviewDialog::printRequested, this, &MainWindow::printOf);
     overviewDialog->show();
+    overviewDialog->activateWindow(); // Esc and the keys go to it
 }
 
 void MainWindow::showListedGroup(int row)
@@ -489,10 +513,10 @@ bool MainWindow::exportGroupTable(const QString &fileName)
                              : GroupTable::saveXlsx(fileName, groupList, &error);
     if (!written) {
         qWarning().noquote() << "table" << fileName << "not written:" << error;
-        showInformation(tr("测试报告"), tr("文档%1导出失败！").arg(fileName));
+        showInformation(tr("导出表格"), tr("文档%1导出失败！").arg(fileName));
         return false;
     }
-    showInformation(tr("测试报告"), tr("文档%1导出成功！").arg(fileName));
+    showInformation(tr("导出表格"), tr("文档%1导出成功！").arg(fileName));
     return true;
 }
 
@@ -710,12 +734,16 @@ void MainWindow::handleReply(const QString &line)
     case DeviceProtocol::Reply::Deleted:
         showInformation(tr(DeviceProtocol::SuccessTitle), tr(DeviceProtocol::DeletedText));
         break;
-    case DeviceProtocol::Reply::End:
+    case DeviceProtocol::Reply::End: {
+        const bool nothingRead = groupsOfRead == 0;
         readingArchive.finishRead();
         groupsOfRead = -1;
         setReportsEnabled(true);
         ui->action_save->setEnabled(true);
+        if (nothingRead) // a read that brought nothing is told, not left silent
+            showInformation(tr(DeviceProtocol::SuccessTitle), tr("设备中没有数据！"));
         break;
+    }
     case DeviceProtocol::Reply::Group: {
         const QString group = GroupList::groupFromReplyLine(line);
         readingArchive.append(group);

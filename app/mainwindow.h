@@ -124,16 +124,17 @@ private:
     // asked when there are more, every group; nothing when the user cancels
     // or the list is empty (told under title). question: the box's text.
     std::optional<QList<int>> chooseReportRows(const QString &title, const QString &question);
-    // Those rows, then 报告信息, offering the values given last and keeping
-    // those accepted; nothing when the user cancels either.
-    struct ReportRequest { QList<int> rows; ReportInfo info; };
-    std::optional<ReportRequest> askReport(const QString &title, const QString &question);
+    // 报告信息 for a report of pageCount pages, offering the values given
+    // last and keeping those accepted; nothing when the user cancels.
+    std::optional<ReportInfo> askReportInfo(int pageCount);
     // The page layout of the PDF and the print-out, in the orientation
     // chosen now.
     ReportPage reportPage(const ReportInfo &info) const;
-    // The PDF action: asks which groups, the report information and which
-    // file, exports, tells.
+    // The PDF action: asks which groups, then as exportPdfOf.
     void chooseAndExportPdf();
+    // A PDF of these rows: asks the report information and the file,
+    // exports, tells.
+    void exportPdfOf(const QList<int> &rows);
     // The wiring check action: the findings of the group shown, in a dialog.
     void showWiringCheck();
     // The list row that the reports and the wiring check take: the group
@@ -151,6 +152,8 @@ private:
     // The print action: asks which groups and the report information, then
     // shows the pages in a print preview, from which the user prints.
     void printWithPreview();
+    // The pages of these rows: asks the report information, then the preview.
+    void printOf(const QList<int> &rows);
     // The table action: asks for the file and the kind, exports, tells.
     void chooseAndExportTable();
     // The history action: the copies of readings; the one chosen is opened.

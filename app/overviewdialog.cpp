@@ -5,10 +5,12 @@
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
 #include <QScreen>
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 OverviewDialog::OverviewDialog(const QStringList &groups, QWidget *parent)
     : QDialog(parent)
@@ -27,7 +29,7 @@ OverviewDialog::OverviewDialog(const QStringList &groups, QWidget *parent)
     m_view->setModel(m_sorted);
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_view->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_view->setWordWrap(false);
     m_view->verticalHeader()->setVisible(false);
     // Rows of one height need no measuring, however many there are.
@@ -42,9 +44,22 @@ OverviewDialog::OverviewDialog(const QStringList &groups, QWidget *parent)
         emit groupActivated(m_sorted->mapToSource(index).row());
     });
 
-    auto *hint = new QLabel(tr("共%1组。点击列标题排序，双击一行在主窗口中显示该组。").arg(groups.size()), this);
+    auto *hint = new QLabel(tr("共%1组。点击列标题排序，双击一行在主窗口中显示该组；选中几行可只为这几组导出PDF或打印。")
+                                .arg(groups.size()), this);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QPushButton *pdf = buttons->addButton(tr("导出PDF"), QDialogButtonBox::ActionRole);
+    QPushButton *print = buttons->addButton(tr("打印"), QDialogButtonBox::ActionRole);
+    pdf->setObjectName(QStringLiteral("pdfButton"));
+    print->setObjectName(QStringLiteral("printButton"));
+    for (QPushButton *button : { pdf, print })
+        button->setEnabled(false);
+    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this, pdf, print] {
+        pdf->setEnabled(m_view->selectionModel()->hasSelection());
+        print->setEnabled(m_view->selectionModel()->hasSelection());
+    });
+    connect(pdf, &QPushButton::clicked, this, [this] { emit pdfRequested(selectedRows()); });
+    connect(print, &QPushButton::clicked, this, [this] { emit printRequested(selectedRows()); });
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(hint);
@@ -53,4 +68,13 @@ OverviewDialog::OverviewDialog(const QStringList &groups, QWidget *parent)
     // Wide enough for every column, verdicts included, as far as the screen allows.
     const QRect screen = this->screen()->availableGeometry();
     resize(qMin(screen.width() - 40, m_view->horizontalHeader()->length() + 60), qMin(screen.height() - 40, 640));
+}
+
+QList<int> OverviewDialog::selectedRows() const
+{
+    QList<int> rows;
+    for (const QModelIndex &index : m_view->selectionModel()->selectedRows())
+        rows << m_sorted->mapToSource(index).row();
+    std::sort(rows.begin(), rows.end());
+    return rows;
 }

@@ -10,8 +10,9 @@ class OverviewModel;
 
 // 总览: every group of the list in a table, one row each, sorted by a click
 // on any column's header. Double-clicking a row asks the window to show that
-// group. It holds a copy of the groups, so it stays valid whatever happens
-// to the list; the window closes it when the list is emptied.
+// group; 导出PDF and 打印 ask for a report of the rows selected. It holds a
+// copy of the groups, so it stays valid whatever happens to the list; the
+// window closes it when the list is emptied.
 class OverviewDialog : public QDialog
 {
     Q_OBJECT
@@ -24,8 +25,13 @@ public:
 signals:
     // The list row of the group double-clicked.
     void groupActivated(int row);
+    // A report of the groups selected: their list rows, in list order.
+    void pdfRequested(const QList<int> &rows);
+    void printRequested(const QList<int> &rows);
 
 private:
+    QList<int> selectedRows() const;
+
     OverviewModel *m_model;
     QSortFilterProxyModel *m_sorted;
     QTableView *m_view;

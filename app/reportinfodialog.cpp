@@ -3,6 +3,7 @@
 #include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -18,7 +19,7 @@ QLineEdit *lineEdit(const QString &objectName, const QString &text, QWidget *par
 
 } // namespace
 
-ReportInfoDialog::ReportInfoDialog(const ReportInfo &info, QWidget *parent)
+ReportInfoDialog::ReportInfoDialog(const ReportInfo &info, int pageCount, QWidget *parent)
     : QDialog(parent)
     , m_customer(lineEdit(QStringLiteral("customer"), info.customer, this))
     , m_site(lineEdit(QStringLiteral("site"), info.site, this))
@@ -36,7 +37,16 @@ ReportInfoDialog::ReportInfoDialog(const ReportInfo &info, QWidget *parent)
     m_currentRatio->setPlaceholderText(tr("如200/5、200/5A或40；不填则不计一次侧"));
     m_voltageRatio->setPlaceholderText(tr("如10000/100、10kV/100V或100；不填则不计一次侧"));
 
+    // Room for a usual 安装地点 and the nameplate ratios' hints.
+    m_site->setMinimumWidth(m_site->fontMetrics().horizontalAdvance(tr("10kV配电房2号计量柜（进线柜）")));
+    for (QLineEdit *ratio : { m_currentRatio, m_voltageRatio })
+        ratio->setMinimumWidth(ratio->fontMetrics().horizontalAdvance(ratio->placeholderText()) + 16);
     auto *form = new QFormLayout(this);
+    if (pageCount > 1) { // one customer on every page of the report
+        auto *pages = new QLabel(tr("以下信息用于全部%1页").arg(pageCount), this);
+        pages->setObjectName(QStringLiteral("pages"));
+        form->addRow(pages);
+    }
     form->addRow(tr("用户名称："), m_customer);
     form->addRow(tr("安装地点："), m_site);
     form->addRow(tr("电能表编号："), m_meterNumber);

@@ -9,14 +9,15 @@ class QDateEdit;
 class QLineEdit;
 
 // 报告信息: asks for the report information before a PDF is written or
-// pages are printed, offering the values given last time. A ratio that is
-// no number above 0 is refused with a message and the dialog stays open.
+// pages are printed, offering the values given last time, and says when they
+// go on every one of several pages. A ratio that is no ratio as a nameplate
+// writes it is refused with a message and the dialog stays open.
 class ReportInfoDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit ReportInfoDialog(const ReportInfo &info, QWidget *parent = nullptr);
+    ReportInfoDialog(const ReportInfo &info, int pageCount, QWidget *parent = nullptr);
 
     // The values as accepted.
     ReportInfo info() const { return m_info; }

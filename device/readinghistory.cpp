@@ -35,11 +35,16 @@ QList<Copy> list(const QString &folder)
         QStringList groups;
         if (DataFile::load(copy.path, &groups)) {
             copy.groupCount = int(groups.size());
-            GroupValues first;
-            if (!groups.isEmpty())
-                copy.wiring = first.parse(groups.first())
-                    ? wiringSystemText(first)
-                    : incompleteGroupText();
+            // Every system the groups are of, in the order met: a reading
+            // may mix four-wire and three-wire installations.
+            QStringList systems;
+            for (const QString &group : std::as_const(groups)) {
+                GroupValues values;
+                const QString system = values.parse(group) ? wiringSystemText(values) : incompleteGroupText();
+                if (!systems.contains(system))
+                    systems << system;
+            }
+            copy.wiring = systems.join(QStringLiteral("、"));
         }
         entries << entry;
     }

@@ -7,7 +7,7 @@
 
 // The copies of readings that ReadingArchive keeps, as the history lists
 // them: newest first, each with the moment its read began, the number of its
-// groups, the first group's wiring system and whether the read was cut short.
+// groups, their wiring systems and whether the read was cut short.
 namespace ReadingHistory {
 
 struct Copy
@@ -15,7 +15,7 @@ struct Copy
     QString path;
     QDateTime readAt;    // from the file's name
     int groupCount = -1; // -1: the file is not a data file (any more)
-    QString wiring;      // of the first group; empty without groups
+    QString wiring;      // of its groups, both named when they differ; empty without groups
     bool cutShort = false;
 };
 

@@ -75,9 +75,9 @@ std::vector<Table> fourWireTables()
         { { "IB" }, { "%6A" } },
         { { "IC" }, { "%7A" } },
         { { "IN" }, { "%9A" }, { NotApplicable } },
-        { { "3", 3 }, { "功角", 3 }, { "UA~ IA" }, { "%10°" }, { NotApplicable } },
-        { { "UB~ IB" }, { "%11°" }, { NotApplicable } },
-        { { "UC~ IC" }, { "%12°" }, { NotApplicable } },
+        { { "3", 3 }, { "功角", 3 }, { "UA→IA" }, { "%10°" }, { NotApplicable } },
+        { { "UB→IB" }, { "%11°" }, { NotApplicable } },
+        { { "UC→IC" }, { "%12°" }, { NotApplicable } },
     } };
     addPowerRows(volts, { { "A路", "B路", "C路" }, { "A路", "B路", "C路" }, { "A路", "B路", "C路" } },
                  { { "%13W", "%14W", "%15W" }, { "%16Var", "%17Var", "%18Var" },
@@ -86,8 +86,10 @@ std::vector<Table> fourWireTables()
         { { "序号" }, { "测试项目", 1, 2 }, { "值", 1, 2 } },
         { { "1" }, { "频率", 1, 2 }, { "%22Hz", 1, 2 } },
     } };
+    // The phase pairs in the wiring check's notation, the lag from X to Y as
+    // X→Y (the Word report's C>A is A→C).
     const Table phases{ { 48, 100, 89.1, 89.1, 89.1 }, {
-        { { "序号" }, { "测试项目" }, { "A>B" }, { "B>C" }, { "C>A" } },
+        { { "序号" }, { "测试项目" }, { "A→B" }, { "B→C" }, { "A→C" } },
         { { "1" }, { "电流相位" }, { "%23°" }, { "%24°" }, { "%25°" } },
         { { "2" }, { "电压相位" }, { "%26°" }, { "%27°" }, { "%28°" } },
     } };
@@ -102,8 +104,8 @@ std::vector<Table> threeWireTables()
         { { "UCB" }, { "%2V" } },
         { { "2", 2 }, { "电流回路", 2 }, { "IAB" }, { "%4A" }, { "", 2, 1, Kind::CurrentSequence } },
         { { "ICB" }, { "%5A" } },
-        { { "3", 2 }, { "功角", 2 }, { "UAB~ IAB" }, { "%7°" }, { NotApplicable } },
-        { { "UCB~ ICB" }, { "%8°" }, { NotApplicable } },
+        { { "3", 2 }, { "功角", 2 }, { "UAB→IAB" }, { "%7°" }, { NotApplicable } },
+        { { "UCB→ICB" }, { "%8°" }, { NotApplicable } },
     } };
     addPowerRows(volts, { { "Pab", "Pcb" }, { "Qab", "Qcb" }, { "Sab", "Scb" } },
                  { { "%9W", "%10W" }, { "%11Var", "%12Var" }, { "%13VA", "%14VA" } });
@@ -111,10 +113,11 @@ std::vector<Table> threeWireTables()
         { { "序号" }, { "测试项目", 1, 2 }, { "值", 1, 2 } },
         { { "1" }, { "频率", 1, 2 }, { "%15Hz", 1, 2 } },
     } };
-    const Table phases{ { 48, 84, 66, 108.65, 108.65 }, {
-        { { "序号" }, { "测试项目", 1, 2 }, { "AB>CB" }, { "CB>AB" } },
-        { { "1" }, { "电流相位", 1, 2 }, { "%16°" }, { "%17°" } },
-        { { "2" }, { "电压相位", 1, 2 }, { "%18°" }, { "%19°" } },
+    // The one pair the instrument measures, in the wiring check's notation.
+    const Table phases{ { 48, 84, 66, 217.3 }, {
+        { { "序号" }, { "测试项目", 1, 2 }, { "AB→CB" } },
+        { { "1" }, { "电流相位", 1, 2 }, { "%17°" } },
+        { { "2" }, { "电压相位", 1, 2 }, { "%19°" } },
     } };
     return { volts, frequency, phases };
 }
@@ -137,14 +140,16 @@ constexpr qreal PageHeight = ReportPage::Height;
 constexpr qreal SideMargin = 72;
 constexpr qreal HeaderTop = 30;
 constexpr qreal HeaderLine = 12;
-constexpr qreal TitleTop = 62;
-constexpr qreal TitleHeight = 32;
+constexpr qreal TitleTop = 58;
+constexpr qreal TitleHeight = 28;
 constexpr qreal HeadingHeight = 18;
 constexpr qreal RowHeight = 13;
 constexpr qreal GapAfterTable = 6;
-constexpr qreal DiagramSide = 220; // over a third of the page's width
+constexpr qreal DiagramSide = 200; // over a third of the page's width
 constexpr qreal ColumnGap = 12;
-constexpr qreal FooterTop = PageHeight - 30;
+constexpr qreal FooterTop = PageHeight - 20;
+// The signatures' row, above the page number.
+constexpr qreal SignatureTop = FooterTop - RowHeight - 8;
 
 QFont pageFont(qreal points, bool bold)
 {
@@ -326,13 +331,31 @@ void ReportPage::paint(QPainter &p, qreal scale, int pageNumber, int pageCount, 
     p.translate(pt(left), pt(y));
     PaperDiagram::paint(p, DiagramSide, scale, values, m_orientation);
     p.restore();
+    const qreal belowDiagram = y + DiagramSide;
 
     p.setFont(pageFont(10.5, false));
-    for (const QString &line : WiringDiagnosis::reportLines(values, window)) {
-        const QRectF bounds = p.boundingRect(QRectF(pt(checkLeft), pt(y), pt(checkWidth), pt(PageHeight)),
-                                             Qt::AlignLeft | Qt::TextWordWrap, line);
-        p.drawText(bounds, Qt::AlignLeft | Qt::TextWordWrap, line);
+    const auto paragraph = [&](qreal from, qreal across, const QString &text) {
+        const QRectF bounds = p.boundingRect(QRectF(pt(from), pt(y), pt(across), pt(PageHeight)),
+                                             Qt::AlignLeft | Qt::TextWordWrap, text);
+        p.drawText(bounds, Qt::AlignLeft | Qt::TextWordWrap, text);
         y += bounds.height() / scale;
+    };
+    for (const QString &line : WiringDiagnosis::reportLines(values, window))
+        paragraph(checkLeft, checkWidth, line);
+
+    // The page closes with the verdict in one sentence and the lines the
+    // tester and the customer sign.
+    y = qMax(y, belowDiagram) + GapAfterTable;
+    p.setFont(pageFont(10.5, true));
+    paragraph(left, width, WiringDiagnosis::conclusion(values, window));
+    p.setFont(pageFont(10.5, false));
+    const QString signatures[] = { tr("检测人："), tr("用户："), tr("日期：") };
+    const qreal signatureTop = qMax(y + 4, SignatureTop);
+    for (int i = 0; i < 3; ++i) {
+        const QRectF cell(pt(left + i * width / 3), pt(signatureTop), pt(width / 3), pt(RowHeight));
+        p.drawText(cell, Qt::AlignLeft | Qt::AlignVCenter, signatures[i]);
+        const qreal lineLeft = cell.left() + QFontMetricsF(p.font(), p.device()).horizontalAdvance(signatures[i]);
+        p.drawLine(QPointF(lineLeft, cell.bottom()), QPointF(cell.right() - pt(12), cell.bottom()));
     }
     p.restore();
 }

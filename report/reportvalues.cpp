@@ -105,14 +105,20 @@ QString currentSequenceText(ReportKind kind, const GroupValues &v)
     return sequence(kind, pairs.names, pairs.angles);
 }
 
-QStringList voltageSequenceLines(const GroupValues &values)
+QStringList voltageSequenceLines(const GroupValues &v)
 {
-    return plainLines(voltagePairs(values));
+    if (v.isFourWire())
+        return plainLines({ { QStringLiteral("UA→UB "), QStringLiteral("UB→UC "), QStringLiteral("UA→UC ") },
+                            { v.voltagePhaseAB, v.voltagePhaseBC, v.voltagePhaseCA } });
+    return plainLines({ { QStringLiteral("UAB→UCB ") }, { v.voltagePhaseCA } });
 }
 
-QStringList currentSequenceLines(const GroupValues &values)
+QStringList currentSequenceLines(const GroupValues &v)
 {
-    return plainLines(currentPairs(values));
+    if (v.isFourWire())
+        return plainLines({ { QStringLiteral("IA→IB "), QStringLiteral("IB→IC "), QStringLiteral("IA→IC ") },
+                            { v.currentPhaseAB, v.currentPhaseBC, v.currentPhaseCA } });
+    return plainLines({ { QStringLiteral("IA→IC ") }, { v.currentPhaseCA } });
 }
 
 QStringList placeholderValues(ReportKind kind, const GroupValues &v, const QString &diagramBase64)

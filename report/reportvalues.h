@@ -31,7 +31,10 @@ QString templatePath(ReportKind kind, const GroupValues &values);
 // sign comes from the template.
 QString voltageSequenceText(ReportKind kind, const GroupValues &values);
 QString currentSequenceText(ReportKind kind, const GroupValues &values);
-// The same pairs as plain text, one line per pair, each ending in "°".
+// The same angles as the PDF writes them, one line each: in the wiring
+// check's notation, the lag from X to Y as "UX→UY" ("UA→UC 240.0°", where
+// the Word report writes "UC~UA:240.0°"); three-wire the one angle the
+// instrument measures, "UAB→UCB" and "IA→IC".
 QStringList voltageSequenceLines(const GroupValues &values);
 QStringList currentSequenceLines(const GroupValues &values);
 

@@ -14,6 +14,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QPushButton>
 #include <QTableView>
 #include <QtTest>
 
@@ -127,9 +128,23 @@ void GroupTablesTest::overview()
     QCOMPARE(driver.cell(14, 1) + ' ' + driver.cell(11, 1), "93.95 -93.99");
     QCOMPARE(driver.enabledControls(), QStringList({ "connect_device", "word", "excel", "pdf", "save", "open", "S", "N", "L", "D" }));
 
-    // A new list closes the overview of the old one.
+    // A PDF of the rows selected, in list order (第1组, then 第2组 shown last).
+    driver.dialogs().chooseFile(m_dir->filePath("selected.pdf"));
+    view->selectionModel()->select(view->model()->index(3, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    view->selectionModel()->select(view->model()->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    dialog->findChild<QPushButton *>("pdfButton")->click();
+    QCOMPARE(driver.dialogs().takeMessages(), QStringList("测试报告|文档" + m_dir->filePath("selected.pdf") + "导出成功！"));
+    QCOMPARE(driver.dialogs().reportInfoOffered.last().value("pages"), "以下信息用于全部2页");
+    const QString pdf = QString::fromUtf8(outputOf("pdftotext", { m_dir->filePath("selected.pdf"), "-" }));
+    QVERIFY(pdf.count("测试报告") == 2 && pdf.indexOf("第1组") < pdf.indexOf("第2组"));
+
+    // A new list closes the overview of the old one; Esc closes it too.
     driver.open(m_dir->filePath("four.dat"));
     QTRY_VERIFY(dialog.isNull());
+    driver.action("action_overview")->trigger();
+    QVERIFY((dialog = driver.window().findChild<OverviewDialog *>()));
+    QTest::keyClick(dialog->table(), Qt::Key_Escape);
+    QTRY_VERIFY(dialog.isNull() || !dialog->isVisible());
 }
 
 void GroupTablesTest::exportTable_data()
@@ -155,7 +170,7 @@ void GroupTablesTest::exportTable()
     QCOMPARE(seen.caption + ' ' + seen.nameFilters.join(';'), "保存文件 Excel工作簿 (*.xlsx);CSV文件 (*.csv)");
     const QString path = m_dir->filePath(written.isEmpty() ? name : written);
     QCOMPARE(driver.dialogs().takeMessages(),
-             QStringList("测试报告|" + QString(written.isEmpty() ? "文档%1导出失败！" : "文档%1导出成功！").arg(path)));
+             QStringList("导出表格|" + QString(written.isEmpty() ? "文档%1导出失败！" : "文档%1导出成功！").arg(path)));
     if (written.isEmpty()) {
         QVERIFY(!QFile::exists(path));
         return;
@@ -229,7 +244,7 @@ void GroupTablesTest::history()
     QVERIFY(QTest::qWaitForWindowExposed(dialog));
     QStringList rows = rowTexts(dialog->table()->model());
     QCOMPARE(rows.mid(2), QStringList({ "2026-12-01 09:00:00|1|数据不完整|未读完",
-                                        "2026-12-01 09:00:00|2|三相三线|完整",
+                                        "2026-12-01 09:00:00|2|三相三线、三相四线|完整",
                                         "2026-11-30 18:05:09|||文件无法读取" }));
     const auto shown = [](const QString &copy) { // "2026-12-07_12-32-55.dat" read at 2026-12-07 12:32:55
         const QString name = QFileInfo(copy).baseName();

@@ -16,7 +16,9 @@
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QTextBrowser>
+#include <QMenu>
 #include <QToolBar>
+#include <QToolButton>
 #include <QtTest>
 
 namespace {
@@ -92,15 +94,30 @@ void MainWindowTest::formAtStart()
     QVERIFY(driver.radio("SRadioButton")->isChecked() && driver.radio("LRadioButton")->isChecked());
     QCOMPARE(driver.radio("NRadioButton")->text() + driver.radio("DRadioButton")->text(), "角度正方向：逆时针零度位置：三点");
 
+    // The designed seven as designed; the additions after them, the reports
+    // of one or more groups in the drop-down 报告.
     auto *toolBar = w.findChild<QToolBar *>(QStringLiteral("mainToolBar"));
     QStringList items;
     for (QAction *action : toolBar->actions()) {
-        items << (action->isSeparator() ? QStringLiteral("|") : action->text());
-        QVERIFY(action->isSeparator() || !action->icon().isNull());
+        auto *button = qobject_cast<QToolButton *>(toolBar->widgetForAction(action));
+        items << (action->isSeparator() ? QStringLiteral("|") : button->text());
+        for (QAction *item : button && button->menu() ? button->menu()->actions() : QList<QAction *>())
+            items.last() += '/' + item->text();
+        QVERIFY(action->isSeparator() || !button->icon().isNull());
     }
-    QCOMPARE(items, QStringList({ "连接设备", "|", "打开文件", "保存数据", "|", "读取数据",
-                                  "删除数据", "|", "导出Word", "导出Excel", "导出PDF", "接线检查", "打印",
-                                  "总览", "导出表格", "历史读取" }));
+    QCOMPARE(items, QStringList({ "连接设备", "|", "打开文件", "保存数据", "|", "读取数据", "删除数据", "|", "导出Word",
+                                  "导出Excel", "|", "报告/导出PDF/打印/导出表格", "接线检查", "总览", "历史读取", "帮助" }));
+    // Shortcuts, named in the tooltips; F1 opens the guide to every action.
+    QStringList tips;
+    for (const char *name : { "action_open", "action_save", "action_print", "action_help", "action_connect_device" })
+        tips << driver.action(name)->toolTip();
+    QCOMPARE(tips, QStringList({ "打开文件（Ctrl+O）", "保存数据（Ctrl+S）", "打印（Ctrl+P）", "帮助（F1）", "连接设备（Ctrl+L）" }));
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTest::keyClick(&w, Qt::Key_F1);
+    QTextBrowser *guide = nullptr;
+    QTRY_VERIFY((guide = w.findChild<QTextBrowser *>("guide")));
+    for (const char *topic : { "接线检查", "报告信息", "总览", "导出表格", "历史读取", "边界" })
+        QVERIFY2(guide->toPlainText().contains(topic), topic);
     QVERIFY(toolBar->toolButtonStyle() == Qt::ToolButtonTextBesideIcon && toolBar->font().pointSize() == 11);
     QStringList boxes;
     for (QGroupBox *box : w.findChildren<QGroupBox *>())
@@ -135,6 +152,12 @@ void MainWindowTest::fitsTheScreen()
     WindowDriver driver;
     MainWindow &w = driver.window();
     auto *scroll = w.findChild<QScrollArea *>();
+    // Every action in sight: none behind the toolbar's extension button.
+    auto *toolBar = w.findChild<QToolBar *>();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(!toolBar->findChild<QWidget *>("qt_toolbar_ext_button")->isVisible());
+    for (QAction *action : toolBar->actions())
+        QVERIFY2(action->isSeparator() || toolBar->widgetForAction(action)->isVisible(), qPrintable(action->text()));
     if (w.screen()->availableGeometry().width() >= 1440) {
         w.resize(1500, 900);
         QCOMPARE(w.size(), QSize(1369, 823));
@@ -154,12 +177,6 @@ void MainWindowTest::fitsTheScreen()
             QVERIFY2(scroll->viewport()->rect().contains(control->mapTo(scroll->viewport(), corner)),
                      qPrintable(control->objectName()));
         }
-    // Actions the toolbar has no room for wait behind its extension button.
-    auto *toolBar = w.findChild<QToolBar *>();
-    for (QAction *action : toolBar->actions())
-        QVERIFY2(action->isSeparator() || toolBar->widgetForAction(action)->isVisible()
-                     || toolBar->findChild<QWidget *>("qt_toolbar_ext_button")->isVisible(),
-                 qPrintable(action->text()));
 }
 
 void MainWindowTest::clickShowsGroup_data()
@@ -281,6 +298,13 @@ void MainWindowTest::clickShowsGroup()
         for (int column = 0; column < 4; ++column)
             QVERIFY2(viewport.contains(driver.table()->visualRect(driver.table()->model()->index(row, column))),
                      qPrintable(QStringLiteral("cell %1,%2 cut off").arg(row).arg(column)));
+
+    // The keys that move the list show the group they land on, as a click does.
+    const QStringList shown = valueCells(driver);
+    QTest::keyClick(driver.list(), Qt::Key_Home);
+    QTRY_COMPARE(valueCells(driver), first);
+    QTest::keyClick(driver.list(), Qt::Key_Down);
+    QTRY_COMPARE(valueCells(driver), shown);
 }
 
 void MainWindowTest::orientationAndViewReset()
@@ -381,7 +405,7 @@ void MainWindowTest::saveFiles_data()
     QTest::addColumn<bool>("saved");
     QTest::newRow("new file") << "out.dat" << true;
     QTest::newRow("over the opened file") << "in.dat" << true;
-    QTest::newRow("no extension added") << "plain" << true;
+    QTest::newRow("no extension: .dat added") << "plain" << true;
     QTest::newRow("cancelled") << "" << false;
     QTest::newRow("folder is a file") << "in.dat/out.dat" << false;
 }
@@ -400,6 +424,8 @@ void MainWindowTest::saveFiles()
     driver.clickEntry(2);
     driver.dialogs().chooseFile(target.isEmpty() ? QString() : path(target));
     driver.action("action_save")->trigger();
+    if (target == "plain")
+        target += ".dat";
     const ModalDialogs::FileDialogSeen seen = driver.dialogs().fileDialogs.last();
     QCOMPARE(seen.caption, QStringLiteral("保存文件"));
     QCOMPARE(seen.nameFilters, QStringList{ QStringLiteral("DAT文件 (*.dat)") });

@@ -5,8 +5,10 @@
 // export stops.
 
 #include "report/toolsettings.h"
+#include "reportinfodialog.h"
 #include "windowdriver.h"
 
+#include <QLineEdit>
 #include <QtTest>
 #include <csignal>
 #include <sys/resource.h>
@@ -24,8 +26,9 @@ const QString question = "导出PDF|导出当前显示的组，还是列表中�
 const QStringList fourWireTexts = {
     "测试报告", "第1组", "UN", "220.00V", "219.80V", "220.50V", "1.5000A", "1.4800A", "1.5200A", "0.0300A",
     "30.0°", "28.0°", "32.0°", "ΣP=857.30W", "ΣQ=495.24Var", "ΣS=990.46VA", "ΣP/ΣS=0.8655", "285.80W", "287.24W", "284.25W", "164.97Var", "152.69Var",
-    "177.58Var", "330.00VA", "325.30VA", "335.16VA", "50.00Hz", "UA~UB:120.0°", "UB~UC:120.0°",
-    "UC~UA:240.0°", "IA~IB:118.0°", "IB~IC:121.5°", "IC~IA:240.5°",
+    "177.58Var", "330.00VA", "325.30VA", "335.16VA", "50.00Hz", "UA→UB 120.0°", "UB→UC 120.0°",
+    "UA→UC 240.0°", "IA→IB 118.0°", "IB→IC 121.5°", "IA→IC 240.5°", "A→C", "UA→IA", "检测结论：电能表接线正确。",
+    "检测人：", "用户：", "日期：",
     "~（5）接线检查接线形式：\\[Ua,Ia\\]\\[Ub,Ib\\]\\[Uc,Ic\\]（正确接线，负载角30.0°，按感性0°～60°判定）"
     "更正系数K：1.000【正常】未发现接线异常【正常】电压正相序[^【]*【正常】电流正相序" };
 // The totals add the unrounded phases: 285.8047 + 287.2405 + 284.2505 W,
@@ -40,8 +43,8 @@ const QStringList fourWireTexts = {
 const QByteArray threeWire = "49.98 1.2 0.5 1.21 0 100.2 50 100.1 2.5 1 2.6 6 0 0 6.1 0 0 1 0";
 const QStringList threeWireTexts = {
     "测试报告", "第2组", "ΣP=217.85W", "ΣQ=103.89Var", "ΣS=241.36VA", "ΣP/ΣS=0.9026", "Pab", "100.20V", "100.10V", "1.2000A", "1.2100A", "25.0°", "26.0°", "108.98W",
-    "108.87W", "50.81Var", "53.09Var", "120.24VA", "121.12VA", "49.98Hz", "UAB~UCB:0.0°",
-    "UCB~UAB:60.0°", "IAB~ICB:0.0°", "ICB~IAB:61.0°", "AB>CB",
+    "108.87W", "50.81Var", "53.09Var", "120.24VA", "121.12VA", "49.98Hz", "UAB→UCB 60.0°",
+    "IA→IC 61.0°", "AB→CB", "检测结论：负载角接近判定范围边界，接线为[Uac,Ia][Ubc,-Ic]或[Uba,-Ia][Uca,Ic]",
     "~\\(5\\)接线检查接线形式：负载角接近判定范围边界（按感性0°～60°判定），以下两种接线形式读数相同，请结合现场负荷性质判断"
     "\\[Uac,Ia\\]\\[Ubc,-Ic\\]（错误接线）：负载角55.5°，K=0.548\\[Uba,-Ia\\]\\[Uca,Ic\\]（错误接线）：负载角-4.5°，K=0.961"
     "【异常】电压逆相序[^【]*【提示】电流相序不能判断" };
@@ -84,7 +87,7 @@ private slots:
     void pagesAndValues();
     void existingFileKept_data();
     void existingFileKept();
-    void nameplateRatios();
+    void reportInformation();
 
 private:
     // Opens a data file of the groups, clicks a row and radio buttons ("N"
@@ -184,12 +187,13 @@ void PdfReportTest::pagesAndValues()
     QVERIFY(run("pdfinfo", { file }).contains(QRegularExpression(QStringLiteral("Pages: +%1\n").arg(pages.size()))));
     for (int page = 1; page <= pages.size(); ++page) {
         const QString text = run("pdftotext", { "-layout", "-f", QString::number(page), "-l", QString::number(page), file, "-" });
-        const QString column = run("pdftotext", { "-x", "300", "-y", "0", "-W", "240", "-H", "842", "-f", QString::number(page),
+        const QString column = run("pdftotext", { "-x", "282", "-y", "0", "-W", "260", "-H", "842", "-f", QString::number(page),
                                                   "-l", QString::number(page), file, "-" }).remove(QRegularExpression("\\s"));
         QCOMPARE(text.contains("一次侧"), !primary.at(page - 1).isEmpty());
         const QStringList ofPage = header + primary.at(page - 1).split("  ", Qt::SkipEmptyParts)
             + QStringList(QStringLiteral("第%1页 共%2页").arg(page).arg(pages.size()));
         QCOMPARE(text.count("（失"), int(pages.at(page - 1) == 3));
+        QVERIFY2(!text.contains(QRegularExpression("[UI][ABC]+~")), qPrintable(text)); // one notation: X→Y
         for (const QString &expected : ofPage + (pages.at(page - 1) == 1 ? fourWireTexts : pages.at(page - 1) == 2 ? threeWireTexts : lostTexts))
             QVERIFY2(expected.startsWith('~') ? column.contains(QRegularExpression(expected.mid(1))) : text.contains(expected),
                      qPrintable(expected + " missing on page " + QString::number(page)));
@@ -264,8 +268,14 @@ void PdfReportTest::existingFileKept()
         QVERIFY(driver.dialogs().progressLabels.value(0).contains(QRegularExpression("^正在导出第\\d+组…$")));
 }
 
-void PdfReportTest::nameplateRatios()
+void PdfReportTest::reportInformation()
 {
+    // A usual 安装地点 in sight.
+    ReportInfoDialog dialog(ReportInfo(), 1);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *site = dialog.findChild<QLineEdit *>("site");
+    QVERIFY(site->width() > site->fontMetrics().horizontalAdvance("10kV配电房2号计量柜") + 8);
     // As written on a nameplate, or the multiplier alone; -1: refused.
     const QList<std::tuple<QString, ReportInfo::Ratio, double>> cases{
         { "200/5", ReportInfo::Ratio::Current, 40 }, { "200/5A", ReportInfo::Ratio::Current, 40 },

@@ -365,6 +365,26 @@ QImage historyPicture()
     return image;
 }
 
+// A question mark on a blue disc: 帮助. Drawn as a path, not a glyph.
+QImage helpPicture()
+{
+    QImage image = canvas(48);
+    QPainter p;
+    beginPainter(p, image);
+    disc(p, QColor(110, 170, 255), QColor(20, 70, 180));
+    QPainterPath hook;
+    hook.moveTo(17.5, 18.5);
+    hook.cubicTo(17.5, 11, 31, 11, 31, 18.5);
+    hook.cubicTo(31, 23, 24, 24, 24, 29);
+    p.setPen(QPen(Qt::white, 4.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(hook);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.drawEllipse(QPointF(24, 36), 2.8, 2.8);
+    return image;
+}
+
 // Window icon: the emblem with a scale band below it.
 QImage logoPicture()
 {
@@ -459,6 +479,7 @@ int main(int argc, char *argv[])
     ok &= write(printPicture(), dir.filePath(QStringLiteral("print.png")), "PNG");
     ok &= write(tablePicture(), dir.filePath(QStringLiteral("table.png")), "PNG");
     ok &= write(historyPicture(), dir.filePath(QStringLiteral("history.png")), "PNG");
+    ok &= write(helpPicture(), dir.filePath(QStringLiteral("help.png")), "PNG");
     if (argc >= 3) {
         const QDir iconDir(QString::fromLocal8Bit(argv[2]));
         ok &= QDir().mkpath(iconDir.path())

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDateEdit>
+#include <QLabel>
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -91,6 +92,8 @@ void ModalDialogs::poll()
             offered.insert(edit->objectName(), edit->text());
         for (QDateEdit *edit : info->findChildren<QDateEdit *>(QString(), Qt::FindDirectChildrenOnly))
             offered.insert(edit->objectName(), edit->date().toString(Qt::ISODate));
+        if (auto *pages = info->findChild<QLabel *>(QStringLiteral("pages")))
+            offered.insert(pages->objectName(), pages->text());
         reportInfoOffered.append(offered);
         const auto answer = m_reportInfo.isEmpty() ? qMakePair(QMap<QString, QString>(), true)
                                                    : m_reportInfo.takeFirst();

@@ -1,0 +1,16 @@
+#ifndef HELPDIALOG_H
+#define HELPDIALOG_H
+
+#include <QDialog>
+
+// 帮助: a guide to every action of the tool, the additions included, in
+// Chinese (the resource :/help/guide.html).
+class HelpDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit HelpDialog(QWidget *parent);
+};
+
+#endif // HELPDIALOG_H
