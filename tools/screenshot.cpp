@@ -13,7 +13,11 @@
 #include "view/diagramfile.h"
 #include "view/phasordiagram.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QDate>
+#include <QFile>
+#include <QTextStream>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QLineEdit>
@@ -40,6 +44,31 @@ bool writeReport(const MainWindow &window, ReportKind kind, bool clockwise, bool
         window.shownValues(), { clockwise, zeroAtTwelve });
     return saveWholeFile(fileName, ReportValues::buildReport(kind, window.shownValues(),
                                                              DiagramFile::encodePng(picture)));
+}
+
+// The window's widgets and actions, a line each, indented by depth: what a
+// change of the code behind the window must leave as it is.
+void dumpObjects(QTextStream &out, const QObject *object, int depth)
+{
+    const auto *widget = qobject_cast<const QWidget *>(object);
+    const auto *action = qobject_cast<const QAction *>(object);
+    if (widget || action) {
+        out << QString(depth * 2, u' ') << object->metaObject()->className() << ' ' << object->objectName();
+        if (widget) {
+            const QRect g = widget->geometry();
+            out << QStringLiteral(" %1,%2 %3x%4").arg(g.x()).arg(g.y()).arg(g.width()).arg(g.height())
+                << (widget->isVisible() ? " visible" : "") << (widget->isEnabled() ? "" : " disabled");
+            if (const auto *button = qobject_cast<const QAbstractButton *>(widget))
+                out << " \"" << button->text() << '"';
+        } else {
+            out << " \"" << action->text() << "\" " << action->shortcut().toString() << " \""
+                << action->toolTip() << '"' << (action->isEnabled() ? "" : " disabled");
+        }
+        out << '\n';
+        ++depth;
+    }
+    for (const QObject *child : object->children())
+        dumpObjects(out, child, depth);
 }
 
 } // namespace
@@ -73,8 +102,11 @@ int main(int argc, char *argv[])
     const QCommandLineOption checkOption(QStringLiteral("wiring-check"),
                                          QStringLiteral("Also save a picture of the group's wiring check."),
                                          QStringLiteral("picture"));
+    const QCommandLineOption objectsOption(QStringLiteral("objects"),
+                                           QStringLiteral("Also write the window's widgets and actions, a line each."),
+                                           QStringLiteral("file"));
     parser.addOptions({ groupOption, counterOption, threeOption, wordOption, excelOption, pdfOption,
-                        checkOption });
+                        checkOption, objectsOption });
     parser.addPositionalArgument(QStringLiteral("data"), QStringLiteral("The data file to open."));
     parser.addPositionalArgument(QStringLiteral("picture"), QStringLiteral("The PNG to write."));
     parser.process(app);
@@ -112,8 +144,19 @@ int main(int argc, char *argv[])
         if (parser.isSet(excelOption)
             && !writeReport(window, ReportKind::Excel, clockwise, zeroAtTwelve, parser.value(excelOption)))
             status = 1;
-        // The picture's header shows made-up report information.
+        if (parser.isSet(objectsOption)) {
+            QFile file(parser.value(objectsOption));
+            if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+                QTextStream out(&file);
+                dumpObjects(out, &window, 0);
+            } else {
+                status = 1;
+            }
+        }
+        // The picture's header shows made-up report information, of a fixed
+        // day, so that the picture is the same whenever it is made.
         ReportInfo info;
+        info.date = QDate(2026, 12, 7);
         info.customer = QStringLiteral("示例用户");
         info.site = QStringLiteral("1号配电室");
         info.meterNumber = QStringLiteral("0001");
