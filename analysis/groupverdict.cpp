@@ -1,5 +1,6 @@
 #include "groupverdict.h"
 
+#include "groupsummary.h"
 #include "wiringdiagnosis.h"
 
 #include <QCoreApplication>
@@ -10,18 +11,18 @@ Verdict verdictOf(const GroupValues &values)
     const WiringDiagnosis::Diagnosis diagnosis = WiringDiagnosis::diagnose(values);
     if (diagnosis.atEdge) {
         const auto candidate = [](const QString &form, double k) {
-            return QCoreApplication::translate("WiringCheck", "%1，K=%2").arg(form, WiringDiagnosis::kText(k));
+            return QCoreApplication::translate("GroupVerdict", "%1，K=%2").arg(form, WiringDiagnosis::kText(k));
         };
-        return { QCoreApplication::translate("WiringCheck", "负载角接近判定范围边界：%1或%2")
+        return { QCoreApplication::translate("GroupVerdict", "负载角接近判定范围边界：%1或%2")
                      .arg(candidate(diagnosis.form, diagnosis.k), candidate(diagnosis.rival.form, diagnosis.rival.k)),
                  WiringCheck::Severity::Hint };
     }
     if (diagnosis.status == WiringDiagnosis::Status::Identified) {
-        QString text = QCoreApplication::translate("WiringCheck", "%1，K=%2")
+        QString text = QCoreApplication::translate("GroupVerdict", "%1，K=%2")
                            .arg(diagnosis.form, WiringDiagnosis::kText(diagnosis.k));
         const QString meaning = WiringDiagnosis::kMeaning(diagnosis.k);
         if (!meaning.isEmpty())
-            text += QCoreApplication::translate("WiringCheck", "（%1）").arg(meaning);
+            text += QCoreApplication::translate("GroupVerdict", "（%1）").arg(meaning);
         return { text, diagnosis.correct ? WiringCheck::Severity::Normal : WiringCheck::Severity::Fault };
     }
     // Else the first of the most severe findings: the check lists them in
@@ -36,6 +37,12 @@ Verdict verdictOf(const GroupValues &values)
         }
     }
     return verdict;
+}
+
+Verdict verdictOf(const QString &groupText)
+{
+    const std::optional<GroupValues> values = GroupValues::fromText(groupText);
+    return values ? verdictOf(*values) : Verdict{ incompleteGroupText(), WiringCheck::Severity::Hint };
 }
 
 QColor severityColour(WiringCheck::Severity severity)

@@ -19,6 +19,8 @@ struct Verdict
 };
 
 Verdict verdictOf(const GroupValues &values);
+// The same of a group text; one too short to parse is 数据不完整, a 提示.
+Verdict verdictOf(const QString &groupText);
 
 // Green, orange or red, as the wiring check dialog shows the results.
 QColor severityColour(WiringCheck::Severity severity);

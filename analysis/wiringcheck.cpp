@@ -1,7 +1,7 @@
 #include "wiringcheck.h"
 
-#include "view/groupvalues.h"
-#include "view/numbertext.h"
+#include "groupvalues.h"
+#include "numbertext.h"
 
 #include <QCoreApplication>
 #include <QtMath>

@@ -2,7 +2,7 @@
 
 #include "wiringcheck.h"
 #include "wiringforms.h"
-#include "view/groupvalues.h"
+#include "groupvalues.h"
 
 #include <QCoreApplication>
 #include <QtMath>

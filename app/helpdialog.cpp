@@ -18,3 +18,10 @@ HelpDialog::HelpDialog(QWidget *parent)
     layout->addWidget(buttons);
     resize(760, 620);
 }
+
+void HelpDialog::showGuide(QWidget *parent)
+{
+    auto *help = new HelpDialog(parent);
+    help->setAttribute(Qt::WA_DeleteOnClose);
+    help->show();
+}

@@ -11,6 +11,8 @@ class HelpDialog : public QDialog
 
 public:
     explicit HelpDialog(QWidget *parent);
+    // Shown beside the window, and deleted when closed.
+    static void showGuide(QWidget *parent);
 };
 
 #endif // HELPDIALOG_H

@@ -1,6 +1,8 @@
 #include "historydialog.h"
 
-#include "device/readingarchive.h"
+#include "groupsummary.h"
+#include "prompts.h"
+#include "readingarchive.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
@@ -29,16 +31,22 @@ HistoryDialog::HistoryDialog(const QList<ReadingHistory::Copy> &copies, const QS
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     for (int row = 0; row < copies.size(); ++row) {
         const ReadingHistory::Copy &copy = copies.at(row);
-        const QString state = copy.groupCount < 0 ? tr("文件无法读取")
+        // Every system the groups are of, in the order met: a reading may mix
+        // four-wire and three-wire installations.
+        QStringList systems;
+        for (const QString &group : copy.groups)
+            if (!systems.contains(wiringSystemOf(group)))
+                systems << wiringSystemOf(group);
+        const QString state = !copy.readable ? tr("文件无法读取")
             : copy.path == running                 ? tr("正在读取")
             : copy.cutShort                        ? tr("未读完")
                                                    : tr("完整");
         const QStringList texts{ copy.readAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-                                 copy.groupCount < 0 ? QString() : QString::number(copy.groupCount),
-                                 copy.wiring, state };
+                                 copy.readable ? QString::number(copy.groups.size()) : QString(),
+                                 systems.join(tr("、")), state };
         for (int column = 0; column < texts.size(); ++column) {
             auto *item = new QTableWidgetItem(texts.at(column));
-            if (copy.cutShort || copy.groupCount < 0)
+            if (copy.cutShort || !copy.readable)
                 item->setForeground(QColor(192, 96, 0));
             m_table->setItem(row, column, item);
         }
@@ -69,4 +77,18 @@ void HistoryDialog::openRow(int row)
     const QString path = m_copies.at(row).path;
     accept();
     emit openRequested(path);
+}
+
+void HistoryDialog::showCopies(QWidget *parent, const QString &running,
+                               const std::function<void(const QString &path)> &open)
+{
+    const QList<ReadingHistory::Copy> copies = ReadingHistory::list();
+    if (copies.isEmpty()) {
+        Prompts::tell(parent, tr("历史读取"), tr("还没有读取数据的记录！"));
+        return;
+    }
+    auto *dialog = new HistoryDialog(copies, running, parent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &HistoryDialog::openRequested, parent, open);
+    dialog->open();
 }

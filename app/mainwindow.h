@@ -1,17 +1,18 @@
 #ifndef MAINWINDOW_H
 #define MAINWINDOW_H
 
-#include "device/grouplist.h"
-#include "device/readingarchive.h"
-#include "device/replyframer.h"
-#include "device/serialports.h"
-#include "analysis/wiringdiagnosis.h"
-#include "report/reportpage.h"
-#include "report/reportvalues.h"
-#include "view/groupvalues.h"
-#include "view/phasordiagram.h"
+#include "grouplist.h"
+#include "instrumentsession.h"
+#include "loadwindowchoice.h"
+#include "groupvalues.h"
+#include "measurementtable.h"
+#include "phasordiagram.h"
+#include "readingarchive.h"
+#include "reportflow.h"
+#include "reportinfo.h"
+#include "reportvalues.h"
+#include "wiringdiagnosis.h"
 
-#include <QHash>
 #include <QIcon>
 #include <QMainWindow>
 #include <QModelIndex>
@@ -23,13 +24,14 @@
 class MainWindowForm;
 class OverviewDialog;
 class QLabel;
-class QPrinter;
 class QSerialPort;
 
-// The one window of the tool. It holds the whole state: the form, the link
-// to the instrument, the loaded groups and the values of the group on show.
-// Its slots stay short; the work is done by the units of device/, view/ and
-// report/.
+// The one window of the tool: the form, the loaded groups and the values of
+// the group on show, and the fourteen slots through which every action and
+// the instrument's data arrive. The slots route: the instrument session
+// talks to the instrument, the units of view/ and report/ do the work, and
+// the flows of the additions (ReportFlow, TableExport, the dialogs) ask and
+// tell.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -43,46 +45,22 @@ public:
     const GroupValues &shownValues() const { return groupValues; }
     bool isConnected() const { return connected; }
     const QLabel *exportCanvas() const { return imageLabel; }
-    // Text received from the instrument that does not yet form a reply line.
-    const QString &pendingReplyText() const { return rxBuffer.pending(); }
+    // The port of the link to the instrument, or none.
+    QSerialPort *serialPort() const { return session->port(); }
 
     // What the save and open actions do once the user has named the file.
     // Failures are told to the user; the result says whether it worked.
     bool saveDataFile(const QString &fileName);
     bool openDataFile(const QString &fileName);
 
-    // What the Word and Excel actions do once the user has named the file:
-    // the report of the group shown, or with none shown of the entry
-    // selected or else the first; its diagram in the orientation chosen
-    // now. The user is told whether it worked.
-    bool exportReport(ReportKind kind, const QString &fileName);
+    // The PDF of these list rows, one page each, without the boxes; info:
+    // the header of every page and the transformer ratios.
+    ReportFlow::Outcome writePdfReport(const QString &fileName, const QList<int> &rows,
+                                       const ReportInfo &info = ReportInfo::load());
 
-    // What the PDF action does once the user has chosen the groups (rows of
-    // the list, one page each, in this order) and named the file, without
-    // the closing box. More than one page shows a progress dialog, whose
-    // cancel leaves no file.
-    enum class PdfOutcome { Written, Failed, Cancelled };
-    // info: the header of every page and the transformer ratios, by default
-    // those given last.
-    PdfOutcome writePdfReport(const QString &fileName, const QList<int> &rows,
-                              const ReportInfo &info = ReportInfo::load());
-
-    // What printing does on the printer chosen: the pages of the PDF of
-    // these rows, as many as the printer's page range takes.
-    void printReport(QPrinter &printer, const QList<int> &rows, const ReportInfo &info);
-
-    // What the table action does once the user has named the file: every
-    // group of the list as an Excel workbook (.xlsx) or, for a name ending in
-    // .csv, as a CSV file. The user is told whether it worked.
-    bool exportGroupTable(const QString &fileName);
-
-    // Where the connect action looks for the instrument's port. The tool
-    // asks the system; tests hand it ports of their own.
-    using PortEnumerator = std::function<QList<SerialPortRecord>()>;
-    void setPortEnumerator(PortEnumerator enumerator) { portEnumerator = std::move(enumerator); }
-    // Where the connect action looks for a plugged-in adapter that has no
-    // port (Linux sysfs); tests hand it a folder of their own.
-    void setSysfsRoot(const QString &root) { sysfsRoot = root; }
+    // The link to the instrument, for tests and tools to say where it looks
+    // for the port.
+    InstrumentSession *instrumentSession() const { return session; }
 
 public slots:
     void readCom();
@@ -103,8 +81,13 @@ private slots:
     void on_action_open_triggered();
 
 private:
-    // On a screen too small for the window, lets its content scroll.
-    void fitToScreen();
+    // The link to the instrument and what its replies change.
+    void connectDevice();
+    void disconnectDevice();
+    // The flag and the controls that follow it: connect/disconnect, read, delete.
+    void setConnected(bool connectedNow);
+    void connectSession();
+
     // Appends a group to groupList and its numbered entry to the list.
     void listGroup(const QString &groupText, const QIcon &icon);
     // Shows the group of a list row: values, table, both diagrams and
@@ -112,101 +95,50 @@ private:
     void showGroup(int row);
     // Empties the list and the view before new groups arrive.
     void resetView();
+    void fillTable(const QList<MeasurementTable::Cell> &cells);
+    void showEmptyDiagram();
     // Shows the group of the current list row again, in the orientation now chosen.
     void redrawCurrentGroup();
     PhasorDiagram::Orientation orientation() const;
     void setOrientationEnabled(bool enabled);
-    void showInformation(const QString &title, const QString &text);
-    // The same box with a second paragraph, when there is one.
-    void showInformation(const QString &title, const QString &text, const QString &informativeText);
-    void chooseAndExportReport(ReportKind kind);
-    // The rows of the groups a PDF or a print-out takes: the one shown or,
-    // asked when there are more, every group; nothing when the user cancels
-    // or the list is empty (told under title). question: the box's text.
-    std::optional<QList<int>> chooseReportRows(const QString &title, const QString &question);
-    // 报告信息 for a report of pageCount pages, offering the values given
-    // last and keeping those accepted; nothing when the user cancels.
-    std::optional<ReportInfo> askReportInfo(int pageCount);
-    // The page layout of the PDF and the print-out, in the orientation
-    // chosen now.
-    ReportPage reportPage(const ReportInfo &info) const;
-    // The PDF action: asks which groups, then as exportPdfOf.
-    void chooseAndExportPdf();
-    // A PDF of these rows: asks the report information and the file,
-    // exports, tells.
-    void exportPdfOf(const QList<int> &rows);
-    // The wiring check action: the findings of the group shown, in a dialog.
-    void showWiringCheck();
+    // Word, Excel, PDF, printing and the wiring check: enabled together.
+    void setReportsEnabled(bool enabled);
+    void tell(const QString &title, const QString &text, const QString &informativeText = {});
+
     // The list row that the reports and the wiring check take: the group
     // shown, else the entry selected, else the first.
     int reportRow() const;
     // The values of that row, or nothing with the user told why under the
     // title: an empty list, or the text incomplete for a group too short.
     std::optional<GroupValues> valuesToReport(const QString &title, const QString &incomplete);
-    std::optional<GroupValues> valuesToReport(ReportKind kind);
-    bool writeReport(ReportKind kind, const QString &fileName, const GroupValues &values);
-    // The overview action: every group of the list in a dialog of its own.
+    void chooseAndExportReport(ReportKind kind);
+    // The PDF and the print-out of the groups listed now.
+    ReportFlow reportFlow();
+    // The wiring check of the group shown, in a dialog.
+    void showWiringCheck();
+    // The load-angle window the wiring check and the reports use for a row.
+    WiringDiagnosis::LoadWindow windowFor(int row) const;
+    // 总览: every group of the list in a dialog of its own.
     void showOverview();
     // A group chosen in the overview, shown as a click on its entry shows it.
     void showListedGroup(int row);
-    // The print action: asks which groups and the report information, then
-    // shows the pages in a print preview, from which the user prints.
-    void printWithPreview();
-    // The pages of these rows: asks the report information, then the preview.
-    void printOf(const QList<int> &rows);
-    // The table action: asks for the file and the kind, exports, tells.
-    void chooseAndExportTable();
-    // The history action: the copies of readings; the one chosen is opened.
-    void showHistory();
-    // Word, Excel, PDF and the wiring check: enabled and disabled together.
-    void setReportsEnabled(bool enabled);
-
-    // The link to the instrument.
-    void connectDevice();
-    void disconnectDevice();
-    void releasePort();
-    void onPortError(QSerialPort *port, int error);
-    void onLinkLost();
-    // Frames what the port holds; the lines wait in pendingReplies.
-    void takeArrivedBytes();
-    void handleReply(const QString &line);
 
     MainWindowForm *ui;
-    QSerialPort *serialPort = nullptr;
+    InstrumentSession *session;
     QLabel *imageLabel = nullptr;
     QStringList groupList;
-    QString portName;
-    ReplyFramer rxBuffer;
     bool connected = false;
     int groupCounter = 1;
     int shownRow = -1; // list row of the group shown, -1 when none is
     GroupValues groupValues;
-    // The load-angle windows chosen in the wiring check, each for the group
-    // of its list row (forgotten with the list), or one kept for every group
-    // for the session; the wiring check and the reports diagnose under them,
-    // the default elsewhere.
-    QHash<int, WiringDiagnosis::LoadWindow> chosenWindows;
-    std::optional<WiringDiagnosis::LoadWindow> windowForEveryGroup;
-    WiringDiagnosis::LoadWindow windowFor(int row) const;
+    // The load-angle windows chosen in the wiring check.
+    LoadWindowChoice loadWindows;
     GroupList::EntryStyle entryStyle;
     QIcon deviceGroupIcon;
-    PortEnumerator portEnumerator = systemSerialPorts;
-    QString sysfsRoot;
     // Open while the list it shows is; closed when the list is emptied.
     QPointer<OverviewDialog> overviewDialog;
     // A copy of every group read, in the user's data folder.
     ReadingArchive readingArchive;
-    // Reply lines framed but not handled yet, in arrival order. A reply that
-    // opens a message box lets further data arrive; it queues up here and is
-    // handled, once each and in order, when the box closes.
-    QStringList pendingReplies;
-    bool handlingReplies = false;
-    bool linkLostReported = false;
-    // Groups received by the read under way; -1 when no read is.
-    int groupsOfRead = -1;
-    // Ports closed while their replies were being handled; deleted once
-    // that handling has returned.
-    QList<QSerialPort *> retiredPorts;
 };
 
 #endif // MAINWINDOW_H

@@ -1,6 +1,6 @@
 #include "overviewdialog.h"
 
-#include "view/overviewmodel.h"
+#include "overviewmodel.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -77,4 +77,13 @@ QList<int> OverviewDialog::selectedRows() const
         rows << m_sorted->mapToSource(index).row();
     std::sort(rows.begin(), rows.end());
     return rows;
+}
+
+OverviewDialog *OverviewDialog::open(const QStringList &groups, QWidget *parent)
+{
+    auto *dialog = new OverviewDialog(groups, parent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
+    dialog->activateWindow();
+    return dialog;
 }

@@ -20,6 +20,10 @@ class OverviewDialog : public QDialog
 public:
     OverviewDialog(const QStringList &groups, QWidget *parent);
 
+    // The action: a new overview of the groups, shown and active (Esc and
+    // the keys go to it), closed with the window or when it is closed.
+    static OverviewDialog *open(const QStringList &groups, QWidget *parent);
+
     QTableView *table() const { return m_view; }
 
 signals:

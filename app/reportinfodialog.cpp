@@ -1,11 +1,12 @@
 #include "reportinfodialog.h"
 
+#include "prompts.h"
+
 #include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 
 namespace {
@@ -73,17 +74,25 @@ void ReportInfoDialog::accept()
     info.currentRatio = m_currentRatio->text().trimmed();
     info.voltageRatio = m_voltageRatio->text().trimmed();
     if (ReportInfo::multiplier(info.currentRatio, ReportInfo::Ratio::Current) < 0) {
-        QMessageBox::information(this, tr("报告信息"),
-                                 tr("电流互感器变比请按铭牌填写，如200/5、200/5A，或填倍数如40（须大于0）！"));
+        Prompts::tell(this, tr("报告信息"), tr("电流互感器变比请按铭牌填写，如200/5、200/5A，或填倍数如40（须大于0）！"));
         m_currentRatio->setFocus();
         return;
     }
     if (ReportInfo::multiplier(info.voltageRatio, ReportInfo::Ratio::Voltage) < 0) {
-        QMessageBox::information(this, tr("报告信息"),
-                                 tr("电压互感器变比请按铭牌填写，如10000/100、10kV/100V，或填倍数如100（须大于0）！"));
+        Prompts::tell(this, tr("报告信息"),
+                      tr("电压互感器变比请按铭牌填写，如10000/100、10kV/100V，或填倍数如100（须大于0）！"));
         m_voltageRatio->setFocus();
         return;
     }
     m_info = info;
     QDialog::accept();
+}
+
+std::optional<ReportInfo> ReportInfoDialog::ask(QWidget *parent, int pageCount)
+{
+    ReportInfoDialog dialog(ReportInfo::load(), pageCount, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    dialog.info().save();
+    return dialog.info();
 }

@@ -1,9 +1,10 @@
 #ifndef REPORTINFODIALOG_H
 #define REPORTINFODIALOG_H
 
-#include "report/reportinfo.h"
+#include "reportinfo.h"
 
 #include <QDialog>
+#include <optional>
 
 class QDateEdit;
 class QLineEdit;
@@ -18,6 +19,10 @@ class ReportInfoDialog : public QDialog
 
 public:
     ReportInfoDialog(const ReportInfo &info, int pageCount, QWidget *parent = nullptr);
+
+    // Asks for a report of pageCount pages, offering the values given last;
+    // those accepted are kept for next time. Nothing when the user cancels.
+    static std::optional<ReportInfo> ask(QWidget *parent, int pageCount);
 
     // The values as accepted.
     ReportInfo info() const { return m_info; }

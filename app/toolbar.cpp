@@ -13,8 +13,8 @@ void addAdditions(QToolBar *toolBar, const QList<QAction *> &reports, const QLis
     toolBar->addSeparator();
     auto *button = new QToolButton(toolBar);
     button->setObjectName(QStringLiteral("reportsButton"));
-    button->setText(QCoreApplication::translate("MainWindow", "报告"));
-    button->setToolTip(QCoreApplication::translate("MainWindow", "导出PDF、打印、导出表格"));
+    button->setText(QCoreApplication::translate("Toolbar", "报告"));
+    button->setToolTip(QCoreApplication::translate("Toolbar", "导出PDF、打印、导出表格"));
     button->setIcon(reports.value(0) ? reports.value(0)->icon() : QIcon());
     button->setToolButtonStyle(toolBar->toolButtonStyle());
     button->setPopupMode(QToolButton::InstantPopup);
@@ -31,7 +31,7 @@ void showShortcuts(const QList<QAction *> &actions)
         const auto update = [action] {
             const QString tip = action->shortcut().isEmpty()
                 ? action->text()
-                : QCoreApplication::translate("MainWindow", "%1（%2）")
+                : QCoreApplication::translate("Toolbar", "%1（%2）")
                       .arg(action->text(), action->shortcut().toString(QKeySequence::NativeText));
             if (action->toolTip() != tip)
                 action->setToolTip(tip);

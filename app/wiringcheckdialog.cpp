@@ -1,7 +1,7 @@
 #include "wiringcheckdialog.h"
 
-#include "analysis/groupverdict.h"
-#include "analysis/wiringcheck.h"
+#include "groupverdict.h"
+#include "wiringcheck.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,8 +1,8 @@
 #ifndef WIRINGCHECKDIALOG_H
 #define WIRINGCHECKDIALOG_H
 
-#include "analysis/wiringdiagnosis.h"
-#include "view/groupvalues.h"
+#include "wiringdiagnosis.h"
+#include "groupvalues.h"
 
 #include <QDialog>
 

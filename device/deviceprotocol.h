@@ -32,19 +32,6 @@ inline constexpr char EndReply[] = "end";
 
 Reply classifyReply(const QString &line);
 
-// Texts of the message boxes of the device link, in the context "MainWindow";
-// pass them through QCoreApplication::translate("MainWindow", ...).
-inline constexpr char SuccessTitle[] = QT_TRANSLATE_NOOP("MainWindow", "通信成功");
-inline constexpr char FailureTitle[] = QT_TRANSLATE_NOOP("MainWindow", "通信失败");
-inline constexpr char ConnectedText[] = QT_TRANSLATE_NOOP("MainWindow", "已连接上设备！");
-inline constexpr char DeletedText[] = QT_TRANSLATE_NOOP("MainWindow", "数据已删除！");
-inline constexpr char ReadRefusedText[] =
-    QT_TRANSLATE_NOOP("MainWindow", "读取数据失败，检查是否已连接上设备！");
-inline constexpr char DeleteRefusedText[] =
-    QT_TRANSLATE_NOOP("MainWindow", "删除数据失败，检查是否已连接上设备！");
-inline constexpr char OpenFailedText[] =
-    QT_TRANSLATE_NOOP("MainWindow", "连接设备失败，检查驱动是否安装！");
-
 } // namespace DeviceProtocol
 
 #endif // DEVICEPROTOCOL_H

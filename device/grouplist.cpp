@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QListWidgetItem>
 
 namespace GroupList {
 
@@ -13,7 +12,8 @@ QIcon iconFor(const QString &path)
 
 QString entryText(int number)
 {
-    return QCoreApplication::translate("MainWindow", "第%1组").arg(number);
+    // The window's text, in the window's context as the design has it.
+    return QCoreApplication::translate("GroupList", "第%1组").arg(number);
 }
 
 QColor entryBackground(int number)
@@ -28,14 +28,6 @@ EntryStyle::EntryStyle()
     // The application's font at 14 points. (An empty family name is not the
     // default family: Qt 6 resolves it to some installed face.)
     m_font.setPointSize(14);
-}
-
-QListWidgetItem *EntryStyle::makeEntry(int number, const QIcon &icon) const
-{
-    auto *entry = new QListWidgetItem(icon, entryText(number));
-    entry->setFont(m_font);
-    entry->setBackground(number % 2 == 0 ? m_evenBackground : m_oddBackground);
-    return entry;
 }
 
 QString groupFromReplyLine(QString line)

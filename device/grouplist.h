@@ -7,8 +7,6 @@
 #include <QIcon>
 #include <QString>
 
-class QListWidgetItem;
-
 // Entries of the group list: one numbered entry 第N组 per measurement group.
 namespace GroupList {
 
@@ -25,13 +23,15 @@ QString entryText(int number);
 QColor entryBackground(int number);
 
 // The font and backgrounds of the entries, made once and shared by all of
-// them (a list may hold a hundred thousand entries).
+// them (a list may hold a hundred thousand entries); the window makes the
+// list's entries with them.
 class EntryStyle
 {
 public:
     EntryStyle();
-    // A new entry for group number N (counted from 1).
-    QListWidgetItem *makeEntry(int number, const QIcon &icon) const;
+    const QFont &font() const { return m_font; }
+    // The background of group number N (counted from 1).
+    const QBrush &background(int number) const { return number % 2 == 0 ? m_evenBackground : m_oddBackground; }
 
 private:
     QFont m_font;

@@ -65,7 +65,7 @@ QString systemSysfsRoot()
 
 QString advice(Cause cause, const QString &port)
 {
-    const auto tr = [](const char *text) { return QCoreApplication::translate("MainWindow", text); };
+    const auto tr = [](const char *text) { return QCoreApplication::translate("PortDiagnosis", text); };
 #ifdef Q_OS_WIN
     const QString driver = tr("请确认设备已插好，并在“设备管理器”的“端口(COM和LPT)”中查看有没有"
                               "“USB-SERIAL CH340”；没有时请安装CH340驱动程序，再重新插拔设备。");

@@ -3,8 +3,6 @@
 #include "datafile.h"
 #include "readingarchive.h"
 
-#include "view/groupsummary.h"
-#include "view/groupvalues.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -32,20 +30,7 @@ QList<Copy> list(const QString &folder)
             continue;
         copy.path = dir.filePath(file);
         copy.cutShort = QFile::exists(ReadingArchive::markerOf(copy.path));
-        QStringList groups;
-        if (DataFile::load(copy.path, &groups)) {
-            copy.groupCount = int(groups.size());
-            // Every system the groups are of, in the order met: a reading
-            // may mix four-wire and three-wire installations.
-            QStringList systems;
-            for (const QString &group : std::as_const(groups)) {
-                GroupValues values;
-                const QString system = values.parse(group) ? wiringSystemText(values) : incompleteGroupText();
-                if (!systems.contains(system))
-                    systems << system;
-            }
-            copy.wiring = systems.join(QStringLiteral("、"));
-        }
+        copy.readable = DataFile::load(copy.path, &copy.groups);
         entries << entry;
     }
     std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {

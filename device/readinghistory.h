@@ -4,18 +4,19 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // The copies of readings that ReadingArchive keeps, as the history lists
-// them: newest first, each with the moment its read began, the number of its
-// groups, their wiring systems and whether the read was cut short.
+// them: newest first, each with the moment its read began, its groups and
+// whether the read was cut short.
 namespace ReadingHistory {
 
 struct Copy
 {
     QString path;
     QDateTime readAt;    // from the file's name
-    int groupCount = -1; // -1: the file is not a data file (any more)
-    QString wiring;      // of its groups, both named when they differ; empty without groups
+    bool readable = false; // false: the file is not a data file (any more)
+    QStringList groups;
     bool cutShort = false;
 };
 

@@ -1,9 +1,9 @@
 #include "grouptable.h"
 
-#include "device/wholefile.h"
-#include "view/groupsummary.h"
-#include "view/groupvalues.h"
-#include "view/numbertext.h"
+#include "wholefile.h"
+#include "groupsummary.h"
+#include "groupvalues.h"
+#include "numbertext.h"
 
 #include <QCoreApplication>
 #include <cmath>
@@ -112,12 +112,10 @@ QByteArray encodeCsv(const QStringList &groups)
         headers << tr(column.header);
     QByteArray csv = "\xEF\xBB\xBF" + csvLine(headers);
     for (int i = 0; i < groups.size(); ++i) {
-        GroupValues values;
-        const bool complete = values.parse(groups.at(i));
-        QStringList fields{ QString::number(i + 1),
-                            complete ? wiringSystemText(values) : incompleteGroupText() };
+        const std::optional<GroupValues> values = GroupValues::fromText(groups.at(i));
+        QStringList fields{ QString::number(i + 1), wiringSystemOf(groups.at(i)) };
         for (const Column &column : columns) {
-            const double value = complete ? column.value(values) : std::nan("");
+            const double value = values ? column.value(*values) : std::nan("");
             fields << (std::isnan(value) ? QString() : NumberText::fixed(value, column.decimals));
         }
         csv += csvLine(fields);

@@ -1,7 +1,7 @@
 #include "paperdiagram.h"
 
-#include "analysis/wiringcheck.h"
-#include "view/groupvalues.h"
+#include "wiringcheck.h"
+#include "groupvalues.h"
 
 #include <QCoreApplication>
 #include <QFontMetricsF>
@@ -40,7 +40,7 @@ bool isLost(double value, double highest, bool current)
 
 QList<Arrow> arrowsOf(const GroupValues &v)
 {
-    const auto tr = [](const char *text) { return QCoreApplication::translate("MainWindow", text); };
+    const auto tr = [](const char *text) { return QCoreApplication::translate("PaperDiagram", text); };
     QList<Arrow> arrows;
     if (v.isThreeWire()) {
         const double highU = std::max(v.voltageA, v.voltageC), highI = std::max(v.currentA, v.currentC);

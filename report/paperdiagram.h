@@ -1,7 +1,7 @@
 #ifndef PAPERDIAGRAM_H
 #define PAPERDIAGRAM_H
 
-#include "view/phasordiagram.h"
+#include "phasordiagram.h"
 
 class QPainter;
 struct GroupValues;

@@ -23,8 +23,8 @@ bool PdfReport::open()
     m_writer = std::make_unique<QPdfWriter>(&m_file);
     m_writer->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                         QMarginsF(0, 0, 0, 0), QPageLayout::Point));
-    m_writer->setTitle(QCoreApplication::translate("MainWindow", "测试报告"));
-    m_writer->setCreator(QCoreApplication::translate("MainWindow", "数据管理软件"));
+    m_writer->setTitle(QCoreApplication::translate("PdfReport", "测试报告"));
+    m_writer->setCreator(QCoreApplication::translate("PdfReport", "数据管理软件"));
     if (!m_painter.begin(m_writer.get())) {
         cancel();
         return false;

@@ -3,15 +3,18 @@
 #include "paperdiagram.h"
 #include "reporttemplate.h"
 #include "reportvalues.h"
-#include "device/grouplist.h"
-#include "view/groupvalues.h"
-#include "view/numbertext.h"
+#include "grouplist.h"
+#include "groupvalues.h"
+#include "numbertext.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPainter>
-
 
 #include <vector>
 
@@ -19,17 +22,18 @@ namespace {
 
 QString tr(const char *text)
 {
-    return QCoreApplication::translate("MainWindow", text);
+    return QCoreApplication::translate("ReportPage", text);
 }
 
-// The Word report's tables (the same cells, texts and column widths in
-// points), with "%k" where the k-th value of ReportValues::placeholderValues
-// goes. The phase-sequence cells take their lines from ReportValues too.
+// The report's tables as the Word and Excel templates have them, from their
+// one description, with the PDF page's own texts and widths where it has
+// them. "%k" is where the k-th value of ReportValues::placeholderValues goes;
+// the phase-sequence cells take their lines from ReportValues.
 enum class Kind { Text, VoltageSequence, CurrentSequence };
 
 struct Cell
 {
-    const char *text;
+    QString text;
     int rowSpan = 1;
     int colSpan = 1;
     Kind kind = Kind::Text;
@@ -41,92 +45,58 @@ struct Table
     std::vector<std::vector<Cell>> rows;
 };
 
-const char NotApplicable[] = "~~";
-
-// Rows 4 to 6 of the first table: active, reactive and apparent power, one
-// row per name, the values across two columns.
-void addPowerRows(Table &table, const std::vector<std::vector<const char *>> &names,
-                  const std::vector<std::vector<const char *>> &values)
+struct Tables
 {
-    const char *const numbers[] = { "4", "5", "6" };
-    const char *const groups[] = { "有功功率P", "无功功率Q", "视在功率S" };
-    for (size_t g = 0; g < names.size(); ++g) {
-        const int count = int(names[g].size());
-        for (int i = 0; i < count; ++i) {
+    QStringList headings;
+    std::vector<Table> tables;
+};
+
+Tables loadTables(const QJsonObject &described)
+{
+    Tables result;
+    for (const QJsonValue heading : described[u"headings"].toArray())
+        result.headings << heading.toString();
+    for (const QJsonValue tableValue : described[u"tables"].toArray()) {
+        const QJsonObject table = tableValue.toObject();
+        Table page;
+        const QJsonValue widths = table.contains(u"pdfColumns") ? table[u"pdfColumns"] : table[u"columns"];
+        for (const QJsonValue width : widths.toArray())
+            page.columns.push_back(width.toDouble());
+        for (const QJsonValue rowValue : table[u"rows"].toArray()) {
             std::vector<Cell> row;
-            if (i == 0)
-                row = { { numbers[g], count }, { groups[g], count } };
-            row.push_back({ names[g][i] });
-            row.push_back({ values[g][i], 1, 2 });
-            table.rows.push_back(row);
+            for (const QJsonValue cellValue : rowValue.toArray()) {
+                const QJsonObject cell = cellValue.toObject();
+                const QJsonValue pdf = cell[u"pdf"];
+                if (pdf.isBool() && !pdf.toBool())
+                    continue; // not on the page
+                const QString sequence = cell[u"sequence"].toString();
+                const Kind kind = sequence == u"voltage" ? Kind::VoltageSequence
+                    : sequence == u"current"             ? Kind::CurrentSequence
+                                                         : Kind::Text;
+                QString text;
+                if (kind == Kind::Text)
+                    text = pdf.isString() ? pdf.toString()
+                                          : cell[u"text"].toString().replace(QStringLiteral("&deg;"), QStringLiteral("°"));
+                row.push_back({ text, cell[u"rows"].toInt(1), cell[u"cols"].toInt(1), kind });
+            }
+            page.rows.push_back(row);
         }
+        result.tables.push_back(page);
     }
+    return result;
 }
 
-std::vector<Table> fourWireTables()
+// Read once; the page painting only reads them.
+const Tables &tablesFor(const GroupValues &values)
 {
-    Table volts{ { 48, 84, 66, 100, 117.3 }, {
-        { { "序号" }, { "测试项目", 1, 2 }, { "幅值" }, { "相序" } },
-        { { "1", 4 }, { "电压回路", 4 }, { "UA" }, { "%1V" }, { "", 3, 1, Kind::VoltageSequence } },
-        { { "UB" }, { "%2V" } },
-        { { "UC" }, { "%3V" } },
-        { { "UN" }, { NotApplicable }, { NotApplicable } },
-        { { "2", 4 }, { "电流回路", 4 }, { "IA" }, { "%5A" }, { "", 3, 1, Kind::CurrentSequence } },
-        { { "IB" }, { "%6A" } },
-        { { "IC" }, { "%7A" } },
-        { { "IN" }, { "%9A" }, { NotApplicable } },
-        { { "3", 3 }, { "功角", 3 }, { "UA→IA" }, { "%10°" }, { NotApplicable } },
-        { { "UB→IB" }, { "%11°" }, { NotApplicable } },
-        { { "UC→IC" }, { "%12°" }, { NotApplicable } },
-    } };
-    addPowerRows(volts, { { "A路", "B路", "C路" }, { "A路", "B路", "C路" }, { "A路", "B路", "C路" } },
-                 { { "%13W", "%14W", "%15W" }, { "%16Var", "%17Var", "%18Var" },
-                   { "%19VA", "%20VA", "%21VA" } });
-    const Table frequency{ { 48, 84, 66, 100, 117.3 }, {
-        { { "序号" }, { "测试项目", 1, 2 }, { "值", 1, 2 } },
-        { { "1" }, { "频率", 1, 2 }, { "%22Hz", 1, 2 } },
-    } };
-    // The phase pairs in the wiring check's notation, the lag from X to Y as
-    // X→Y (the Word report's C>A is A→C).
-    const Table phases{ { 48, 100, 89.1, 89.1, 89.1 }, {
-        { { "序号" }, { "测试项目" }, { "A→B" }, { "B→C" }, { "A→C" } },
-        { { "1" }, { "电流相位" }, { "%23°" }, { "%24°" }, { "%25°" } },
-        { { "2" }, { "电压相位" }, { "%26°" }, { "%27°" }, { "%28°" } },
-    } };
-    return { volts, frequency, phases };
-}
-
-std::vector<Table> threeWireTables()
-{
-    Table volts{ { 48, 84, 66, 100, 117.3 }, {
-        { { "序号" }, { "测试项目", 1, 2 }, { "幅值" }, { "相序" } },
-        { { "1", 2 }, { "电压回路", 2 }, { "UAB" }, { "%1V" }, { "", 2, 1, Kind::VoltageSequence } },
-        { { "UCB" }, { "%2V" } },
-        { { "2", 2 }, { "电流回路", 2 }, { "IAB" }, { "%4A" }, { "", 2, 1, Kind::CurrentSequence } },
-        { { "ICB" }, { "%5A" } },
-        { { "3", 2 }, { "功角", 2 }, { "UAB→IAB" }, { "%7°" }, { NotApplicable } },
-        { { "UCB→ICB" }, { "%8°" }, { NotApplicable } },
-    } };
-    addPowerRows(volts, { { "Pab", "Pcb" }, { "Qab", "Qcb" }, { "Sab", "Scb" } },
-                 { { "%9W", "%10W" }, { "%11Var", "%12Var" }, { "%13VA", "%14VA" } });
-    const Table frequency{ { 48, 84, 66, 100, 117.3 }, {
-        { { "序号" }, { "测试项目", 1, 2 }, { "值", 1, 2 } },
-        { { "1" }, { "频率", 1, 2 }, { "%15Hz", 1, 2 } },
-    } };
-    // The one pair the instrument measures, in the wiring check's notation.
-    const Table phases{ { 48, 84, 66, 217.3 }, {
-        { { "序号" }, { "测试项目", 1, 2 }, { "AB→CB" } },
-        { { "1" }, { "电流相位", 1, 2 }, { "%17°" } },
-        { { "2" }, { "电压相位", 1, 2 }, { "%19°" } },
-    } };
-    return { volts, frequency, phases };
-}
-
-// Built once; the page painting only reads them.
-const std::vector<Table> &tablesFor(const GroupValues &values)
-{
-    static const std::vector<Table> fourWire = fourWireTables();
-    static const std::vector<Table> threeWire = threeWireTables();
+    static const QJsonObject described = [] {
+        QFile file(QStringLiteral(":/res/tables.json"));
+        if (!file.open(QIODevice::ReadOnly))
+            qFatal("the report's tables are missing from the resources");
+        return QJsonDocument::fromJson(file.readAll()).object();
+    }();
+    static const Tables fourWire = loadTables(described[u"3x4"].toObject());
+    static const Tables threeWire = loadTables(described[u"3x3"].toObject());
     // The same choice as the Word and Excel templates'.
     return values.isFourWire() ? fourWire : threeWire;
 }
@@ -245,21 +215,18 @@ void ReportPage::paint(QPainter &p, qreal scale, int pageNumber, int pageCount, 
     p.drawText(titleRect, Qt::AlignRight | Qt::AlignBottom, GroupList::entryText(groupNumber));
     y += TitleHeight;
 
-    GroupValues values;
-    if (!values.parse(groupText)) {
+    const std::optional<GroupValues> parsed = GroupValues::fromText(groupText);
+    if (!parsed) {
         p.setFont(pageFont(12, false));
         p.drawText(QRectF(pt(left), pt(y), pt(width), pt(HeadingHeight)), Qt::AlignLeft,
                    tr("本组数据不完整，无法列出。"));
         p.restore();
         return;
     }
-
-    const bool fourWire = values.isFourWire();
+    const GroupValues &values = *parsed;
     const QStringList numbers = ReportValues::placeholderValues(ReportKind::Word, values, QString());
-    const QString headings[] = { tr("（1）伏安"), tr("（2）频率"), tr("（3）相位"),
-                                 fourWire ? tr("（4）相量图") : tr("(4)相量图"),
-                                 fourWire ? tr("（5）接线检查") : tr("(5)接线检查") };
-    const std::vector<Table> &tables = tablesFor(values);
+    const QStringList &headings = tablesFor(values).headings;
+    const std::vector<Table> &tables = tablesFor(values).tables;
     for (size_t t = 0; t < tables.size(); ++t) {
         const Table &table = tables[t];
         qreal tableWidth = 0;
@@ -293,7 +260,7 @@ void ReportPage::paint(QPainter &p, qreal scale, int pageNumber, int pageCount, 
                 QString text;
                 switch (cell.kind) {
                 case Kind::Text:
-                    text = ReportTemplate::fill(QString::fromUtf8(cell.text), numbers);
+                    text = ReportTemplate::fill(cell.text, numbers);
                     break;
                 case Kind::VoltageSequence:
                     text = ReportValues::voltageSequenceLines(values).join(QLatin1Char('\n'));

@@ -2,8 +2,8 @@
 #define REPORTPAGE_H
 
 #include "reportinfo.h"
-#include "analysis/wiringdiagnosis.h"
-#include "view/phasordiagram.h"
+#include "wiringdiagnosis.h"
+#include "phasordiagram.h"
 
 #include <QString>
 

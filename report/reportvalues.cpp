@@ -1,8 +1,8 @@
 #include "reportvalues.h"
 
 #include "reporttemplate.h"
-#include "view/groupvalues.h"
-#include "view/numbertext.h"
+#include "groupvalues.h"
+#include "numbertext.h"
 
 #include <QCoreApplication>
 
@@ -167,8 +167,8 @@ QByteArray buildReport(ReportKind kind, const GroupValues &values, const QByteAr
 
 QString saveFilter(ReportKind kind)
 {
-    return kind == ReportKind::Word ? QCoreApplication::translate("MainWindow", "DOC文件 (*.doc)")
-                                    : QCoreApplication::translate("MainWindow", "XLS文件 (*.xls)");
+    return kind == ReportKind::Word ? QCoreApplication::translate("ReportValues", "DOC文件 (*.doc)")
+                                    : QCoreApplication::translate("ReportValues", "XLS文件 (*.xls)");
 }
 
 } // namespace ReportValues

@@ -3,10 +3,10 @@
 
 #include "grouptable.h"
 
-#include "analysis/groupverdict.h"
-#include "device/wholefile.h"
-#include "view/groupsummary.h"
-#include "view/groupvalues.h"
+#include "groupverdict.h"
+#include "wholefile.h"
+#include "groupsummary.h"
+#include "groupvalues.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -24,7 +24,7 @@ namespace {
 
 QString tr(const char *text)
 {
-    return QCoreApplication::translate("GroupTable", text);
+    return QCoreApplication::translate("XlsxWorkbook", text);
 }
 
 // Column width in Excel's units (the width of a digit); a Chinese character
@@ -120,18 +120,15 @@ bool writeValues(lxw_workbook *book, const QStringList &groups, lxw_format *head
         formats << numberFormat(book, columns[i].decimals);
     }
     writeHeaders(sheet, header, headers);
-    const QByteArray incomplete = incompleteGroupText().toUtf8();
     for (int i = 0; i < groups.size(); ++i) {
         const lxw_row_t row = lxw_row_t(i + 1);
-        GroupValues values;
-        const bool complete = values.parse(groups.at(i));
+        const std::optional<GroupValues> values = GroupValues::fromText(groups.at(i));
         worksheet_write_number(sheet, row, 0, i + 1, nullptr);
-        const QByteArray wiring = complete ? wiringSystemText(values).toUtf8() : incomplete;
-        worksheet_write_string(sheet, row, 1, wiring.constData(), nullptr);
-        if (!complete)
+        worksheet_write_string(sheet, row, 1, wiringSystemOf(groups.at(i)).toUtf8().constData(), nullptr);
+        if (!values)
             continue;
         for (int c = 0; c < count; ++c) {
-            const double value = columns[c].value(values);
+            const double value = columns[c].value(*values);
             if (!std::isnan(value))
                 worksheet_write_number(sheet, row, lxw_col_t(c + 2), value, formats.at(c));
         }
@@ -158,15 +155,11 @@ bool writeVerdicts(lxw_workbook *book, const QStringList &groups, lxw_format *he
     }
     for (int i = 0; i < groups.size(); ++i) {
         const lxw_row_t row = lxw_row_t(i + 1);
-        GroupValues values;
-        const bool complete = values.parse(groups.at(i));
-        const Verdict verdict = complete ? verdictOf(values)
-                                         : Verdict{ incompleteGroupText(), WiringCheck::Severity::Hint };
+        const Verdict verdict = verdictOf(groups.at(i));
         lxw_format *colour = colours[int(verdict.severity)];
         worksheet_write_number(sheet, row, 0, i + 1, nullptr);
-        const QByteArray wiring = complete ? wiringSystemText(values).toUtf8() : QByteArray();
-        if (!wiring.isEmpty())
-            worksheet_write_string(sheet, row, 1, wiring.constData(), nullptr);
+        if (GroupValues::fromText(groups.at(i))) // an incomplete group's system stays empty
+            worksheet_write_string(sheet, row, 1, wiringSystemOf(groups.at(i)).toUtf8().constData(), nullptr);
         worksheet_write_string(sheet, row, 2, WiringCheck::severityText(verdict.severity).toUtf8().constData(), colour);
         worksheet_write_string(sheet, row, 3, verdict.text.toUtf8().constData(), colour);
     }

@@ -1,7 +1,7 @@
 // Data files: the bytes written, what reading accepts and refuses, and that
 // a failed save, a full disk included, never damages the file already there.
 
-#include "device/datafile.h"
+#include "datafile.h"
 #include "windowdriver.h"
 
 #include <QtTest>

@@ -5,11 +5,11 @@
 // failed. File permissions bind no root that may override them, so started
 // as root the program runs itself again without those capabilities.
 
-#include "device/serialports.h"
+#include "serialports.h"
 #include "instrumentprocess.h"
 #include "windowdriver.h"
 
-#include "device/readingarchive.h"
+#include "readingarchive.h"
 #include "wiringcheckdialog.h"
 
 #include <QLabel>
@@ -71,7 +71,7 @@ private:
 
 void DeviceLinkTest::connectWindow(WindowDriver &driver, const QString &port, const QStringList &messages)
 {
-    driver.window().setPortEnumerator([] { return Ports{ { "nonexistent", ch340, false, 0, 0 } }; });
+    driver.window().instrumentSession()->setPortEnumerator([] { return Ports{ { "nonexistent", ch340, false, 0, 0 } }; });
     qputenv("DATAMANAGER_PORT", QFile::encodeName(port)); // instead of the search
     driver.action("action_connect_device")->trigger();
     QVERIFY(driver.window().isConnected());
@@ -121,7 +121,7 @@ void DeviceLinkTest::findAdapter()
     // The window: silent without an adapter; a port that does not open is
     // told and forgotten.
     WindowDriver driver;
-    driver.window().setPortEnumerator([&ports] { return ports; });
+    driver.window().instrumentSession()->setPortEnumerator([&ports] { return ports; });
     driver.action("action_connect_device")->trigger();
     if (!found.isEmpty()) // an information box with OK alone
         QCOMPARE(driver.dialogs().messages.value(0).buttons, QMessageBox::Ok);
@@ -283,7 +283,7 @@ void DeviceLinkTest::linkEndsInTheMiddleOfALine()
         QVERIFY(driver.action("action_save")->isEnabled());
         QCOMPARE(copies(driver), QList<QStringList>({ InstrumentProcess::groupsFor().mid(0, 2) << "cut short" }));
     } else {
-        QTRY_VERIFY(driver.window().pendingReplyText().size() >= 4);
+        QTRY_VERIFY(driver.window().instrumentSession()->pendingReplyText().size() >= 4);
         driver.action("action_connect_device")->trigger();
     }
     QVERIFY(!driver.window().isConnected());
@@ -381,11 +381,11 @@ void DeviceLinkTest::failureExplained()
     }
     QVERIFY(setup != "held" || holder.open(QIODevice::ReadWrite));
     WindowDriver driver;
-    driver.window().setPortEnumerator([] { return QList<SerialPortRecord>{ { "ttyS0", "Serial port", false, 0, 0 } }; });
+    driver.window().instrumentSession()->setPortEnumerator([] { return QList<SerialPortRecord>{ { "ttyS0", "Serial port", false, 0, 0 } }; });
     if (setup == "sysfs") {
         writeFile(m_dir->filePath("sys/bus/usb/devices/1-1/idVendor"), usbIds[0].toLatin1() + '\n');
         writeFile(m_dir->filePath("sys/bus/usb/devices/1-1/idProduct"), usbIds[1].toLatin1() + '\n');
-        driver.window().setSysfsRoot(m_dir->filePath("sys"));
+        driver.window().instrumentSession()->setSysfsRoot(m_dir->filePath("sys"));
     } else {
         qputenv("DATAMANAGER_PORT", QFile::encodeName(port));
     }

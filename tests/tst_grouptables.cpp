@@ -7,7 +7,7 @@
 #include "overviewdialog.h"
 #include "windowdriver.h"
 
-#include "device/readingarchive.h"
+#include "readingarchive.h"
 
 #include <QHeaderView>
 #include <QJsonArray>

@@ -4,7 +4,7 @@
 // same pages printed through the preview, and an existing file kept when an
 // export stops.
 
-#include "report/toolsettings.h"
+#include "toolsettings.h"
 #include "reportinfodialog.h"
 #include "windowdriver.h"
 

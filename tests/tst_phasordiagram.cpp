@@ -1,8 +1,8 @@
 // The phasor diagram found by sampling the pixels of painted pictures: where
 // each arrow points in every orientation, where it ends, and the grid.
 
-#include "view/groupvalues.h"
-#include "view/phasordiagram.h"
+#include "groupvalues.h"
+#include "phasordiagram.h"
 #include "windowdriver.h"
 
 #include <QtMath>
@@ -74,7 +74,7 @@ void PhasorDiagramTest::arrows()
     PhasorDiagram::Orientation orientation;
     orientation.clockwise = clockwise;
     orientation.zeroAtTwelve = zeroAtTwelve;
-    const QImage image = PhasorDiagram::paintPhasors(QSize(600, 600), QColor(70, 70, 70),
+    const QImage image = PhasorDiagram::drawPhasorDiagram(QSize(600, 600), QColor(70, 70, 70),
                                                      QFont(), v, orientation);
     for (int i = 0; i < expected.size(); i += 2) {
         const int degrees = expected[i];
@@ -89,7 +89,7 @@ void PhasorDiagramTest::arrows()
 
 void PhasorDiagramTest::emptyGrid()
 {
-    const QImage empty = PhasorDiagram::paintBackground(QSize(600, 600), QColor(70, 70, 70));
+    const QImage empty = PhasorDiagram::drawDiagramBackground(QSize(600, 600), QColor(70, 70, 70));
     // Dotted rings 60 pixels apart and dotted axes, antialiased: many ring
     // pixels are only partly covered. Between them, the background.
     int onRings = 0, partly = 0, onAxes = 0;

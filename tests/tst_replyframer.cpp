@@ -1,8 +1,8 @@
 // Reply lines out of the bytes from the instrument, and what each line means.
 
-#include "device/deviceprotocol.h"
-#include "device/grouplist.h"
-#include "device/replyframer.h"
+#include "deviceprotocol.h"
+#include "grouplist.h"
+#include "replyframer.h"
 
 #include <QtTest>
 

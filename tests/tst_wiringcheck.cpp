@@ -4,9 +4,9 @@
 // "[Ua,Ic][Ub,Ia][Uc,-Ib]"), and the instrument's fields worked out from
 // them with complex numbers, not with the rules under test.
 
-#include "analysis/wiringcheck.h"
-#include "analysis/wiringdiagnosis.h"
-#include "view/groupvalues.h"
+#include "wiringcheck.h"
+#include "wiringdiagnosis.h"
+#include "groupvalues.h"
 
 #include <QtTest>
 #include <complex>

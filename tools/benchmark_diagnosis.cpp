@@ -9,8 +9,8 @@
 // Run it on demand; nothing here is a pass/fail test.
 
 #include "benchmarkdata.h"
-#include "analysis/wiringdiagnosis.h"
-#include "view/groupvalues.h"
+#include "wiringdiagnosis.h"
+#include "groupvalues.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

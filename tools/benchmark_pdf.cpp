@@ -10,7 +10,7 @@
 
 #include "benchmarkdata.h"
 #include "mainwindow.h"
-#include "device/datafile.h"
+#include "datafile.h"
 
 #include <QApplication>
 #include <QDir>
@@ -60,7 +60,7 @@ int allGroupsProbe(int argc, char *argv[], const QString &dataFile, const QStrin
         clearRefs.write("5"); // the peak so far is forgotten
     QElapsedTimer timer;
     timer.start();
-    if (window.writePdfReport(pdfFile, allRows(window)) != MainWindow::PdfOutcome::Written)
+    if (window.writePdfReport(pdfFile, allRows(window)) != ReportFlow::Outcome::Written)
         return 1;
     std::printf("%.0f %ld %ld\n", timer.nsecsElapsed() / 1e6, before, procStatusKiB("VmHWM:"));
     return 0;
@@ -96,7 +96,7 @@ int main(int argc, char *argv[])
         for (int i = 0; i < runs; ++i) {
             timer.restart();
             if (window.writePdfReport(dir.filePath(QStringLiteral("one.pdf")), { 1 })
-                != MainWindow::PdfOutcome::Written)
+                != ReportFlow::Outcome::Written)
                 qFatal("export failed");
             times.push_back(timer.nsecsElapsed() / 1e6);
         }

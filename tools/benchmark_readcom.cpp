@@ -7,8 +7,9 @@
 //
 // Run it on demand; it prints figures and ratios, it does not pass or fail.
 
-#include "device/grouplist.h"
-#include "device/readingarchive.h"
+#include "grouplist.h"
+#include "readingarchive.h"
+#include "instrumentsession.h"
 #include "mainwindow.h"
 
 #include <QAction>
@@ -68,7 +69,7 @@ double feed(int count)
     const QString slave = QString::fromLocal8Bit(ptsname(master));
 
     MainWindow window;
-    window.setPortEnumerator([slave] {
+    window.instrumentSession()->setPortEnumerator([slave] {
         return QList<SerialPortRecord>{ { slave, QStringLiteral("USB-SERIAL CH340"), false, 0, 0 } };
     });
     window.findChild<QAction *>(QStringLiteral("action_connect_device"))->trigger();

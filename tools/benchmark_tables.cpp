@@ -10,8 +10,8 @@
 #include "benchmarkdata.h"
 #include "mainwindow.h"
 #include "overviewdialog.h"
-#include "device/datafile.h"
-#include "report/grouptable.h"
+#include "datafile.h"
+#include "grouptable.h"
 
 #include <QAction>
 #include <QApplication>

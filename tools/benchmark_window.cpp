@@ -9,11 +9,11 @@
 
 #include "benchmarkdata.h"
 #include "mainwindow.h"
-#include "device/datafile.h"
-#include "device/wholefile.h"
-#include "report/reportvalues.h"
-#include "view/diagramfile.h"
-#include "view/phasordiagram.h"
+#include "datafile.h"
+#include "wholefile.h"
+#include "reportvalues.h"
+#include "diagramfile.h"
+#include "phasordiagram.h"
 
 #include <QApplication>
 #include <QDir>
@@ -153,7 +153,7 @@ int main(int argc, char *argv[])
         clickTimes.push_back(timer.nsecsElapsed() / 1e6);
 
         // The bare work the click cannot avoid: encoding one 600 x 600 PNG.
-        const QImage picture = PhasorDiagram::paintPhasors(
+        const QImage picture = PhasorDiagram::drawPhasorDiagram(
             QSize(600, 600), PhasorDiagram::backgroundColour(), QApplication::font(),
             window.shownValues(), {});
         timer.restart();
@@ -174,7 +174,7 @@ int main(int argc, char *argv[])
         const QString reportPath = dir.filePath(QStringLiteral("report"));
         for (int i = 0; i < 50; ++i) {
             timer.restart();
-            const QImage picture = PhasorDiagram::paintPhasors(
+            const QImage picture = PhasorDiagram::drawPhasorDiagram(
                 QSize(600, 600), PhasorDiagram::backgroundColour(), QApplication::font(),
                 window.shownValues(), {});
             const QByteArray report = ReportValues::buildReport(kind, window.shownValues(),

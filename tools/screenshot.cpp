@@ -8,10 +8,10 @@
 
 #include "mainwindow.h"
 #include "wiringcheckdialog.h"
-#include "device/wholefile.h"
-#include "report/reportvalues.h"
-#include "view/diagramfile.h"
-#include "view/phasordiagram.h"
+#include "wholefile.h"
+#include "reportvalues.h"
+#include "diagramfile.h"
+#include "phasordiagram.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -39,7 +39,7 @@ void click(MainWindow &window, const char *radioButton)
 bool writeReport(const MainWindow &window, ReportKind kind, bool clockwise, bool zeroAtTwelve,
                  const QString &fileName)
 {
-    const QImage picture = PhasorDiagram::paintPhasors(
+    const QImage picture = PhasorDiagram::drawPhasorDiagram(
         QSize(600, 600), PhasorDiagram::backgroundColour(), QApplication::font(),
         window.shownValues(), { clockwise, zeroAtTwelve });
     return saveWholeFile(fileName, ReportValues::buildReport(kind, window.shownValues(),
@@ -164,7 +164,7 @@ int main(int argc, char *argv[])
         info.currentRatio = QStringLiteral("200/5");
         info.voltageRatio = QStringLiteral("10kV/100V");
         if (parser.isSet(pdfOption)
-            && window.writePdfReport(parser.value(pdfOption), { row }, info) != MainWindow::PdfOutcome::Written)
+            && window.writePdfReport(parser.value(pdfOption), { row }, info) != ReportFlow::Outcome::Written)
             status = 1;
         if (parser.isSet(checkOption)) {
             window.findChild<QAction *>(QStringLiteral("action_wiring_check"))->trigger();

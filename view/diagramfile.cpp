@@ -1,6 +1,6 @@
 #include "diagramfile.h"
 
-#include "device/wholefile.h"
+#include "wholefile.h"
 
 #include <QBuffer>
 

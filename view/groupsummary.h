@@ -26,6 +26,14 @@ inline QString incompleteGroupText()
     return QCoreApplication::translate("GroupSummary", "数据不完整");
 }
 
+// The wiring system of a group text, or incompleteGroupText() for one too
+// short to parse.
+inline QString wiringSystemOf(const QString &groupText)
+{
+    const std::optional<GroupValues> values = GroupValues::fromText(groupText);
+    return values ? wiringSystemText(*values) : incompleteGroupText();
+}
+
 // The total power factor ΣP/ΣS; not a number when nothing flows (ΣS is 0),
 // which the overview and the exports leave empty.
 inline double totalPowerFactor(const GroupValues &values)

@@ -23,6 +23,14 @@ double fieldValue(const QString &field)
 
 } // namespace
 
+std::optional<GroupValues> GroupValues::fromText(const QString &groupText)
+{
+    GroupValues values;
+    if (!values.parse(groupText))
+        return std::nullopt;
+    return values;
+}
+
 double GroupValues::*const GroupValues::Entries[GroupValues::Count] = {
     &GroupValues::frequency,       &GroupValues::currentA,        &GroupValues::currentB,
     &GroupValues::currentC,        &GroupValues::currentN,        &GroupValues::voltageA,

@@ -2,6 +2,7 @@
 #define GROUPVALUES_H
 
 #include <QString>
+#include <optional>
 
 // The values of one measurement group: entries 0 to 18 come from the fields
 // of the group's text (angles already scaled to degrees), entries 19 to 36
@@ -67,6 +68,9 @@ struct GroupValues
     // changes nothing when the text has fewer than 17 fields; with 17 or 18
     // fields the entries no field reaches keep their previous values.
     bool parse(const QString &groupText);
+    // The values of a group text on their own (entries no field reaches are
+    // 0); nothing for a text with too few fields.
+    static std::optional<GroupValues> fromText(const QString &groupText);
 
     // Recomputes entries 19 to 36 from entries 0 to 18.
     void derivePowers();

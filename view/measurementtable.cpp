@@ -3,8 +3,6 @@
 #include "groupvalues.h"
 #include "numbertext.h"
 
-#include <QFont>
-#include <QTableWidget>
 
 namespace {
 
@@ -17,7 +15,7 @@ struct ValueCell
 };
 
 // In the order the cells are written.
-const ValueCell valueCells[] = {
+const ValueCell layout[] = {
     { 16, 1, &GroupValues::frequency, NumberText::FrequencyDecimals },
     { 2, 1, &GroupValues::currentA, NumberText::CurrentDecimals },
     { 2, 2, &GroupValues::currentB, NumberText::CurrentDecimals },
@@ -52,26 +50,22 @@ const ValueCell valueCells[] = {
     { 14, 3, &GroupValues::apparentPowerSum, NumberText::PowerDecimals },
 };
 
-void writeCell(QTableWidget *table, const ValueCell &cell, double value)
+QList<MeasurementTable::Cell> cells(const GroupValues &values)
 {
-    auto *item = new QTableWidgetItem(NumberText::fixed(value, cell.decimals));
-    item->setTextAlignment(Qt::AlignCenter);
-    QFont font; // the application's font; an empty family name is not that in Qt 6
-    font.setPointSize(16);
-    item->setFont(font);
-    table->setItem(cell.row, cell.column, item); // replaces and deletes the old item
+    QList<MeasurementTable::Cell> written;
+    for (const ValueCell &cell : layout)
+        written.append({ cell.row, cell.column, NumberText::fixed(values.*cell.entry, cell.decimals) });
+    return written;
 }
 
 } // namespace
 
-void MeasurementTable::showValues(QTableWidget *table, const GroupValues &values)
+QList<MeasurementTable::Cell> MeasurementTable::valueCells(const GroupValues &values)
 {
-    for (const ValueCell &cell : valueCells)
-        writeCell(table, cell, values.*cell.entry);
+    return cells(values);
 }
 
-void MeasurementTable::showZeros(QTableWidget *table)
+QList<MeasurementTable::Cell> MeasurementTable::zeroCells()
 {
-    for (const ValueCell &cell : valueCells)
-        writeCell(table, cell, 0.0);
+    return cells(GroupValues());
 }

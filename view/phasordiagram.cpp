@@ -3,8 +3,6 @@
 #include "groupvalues.h"
 
 #include <QCoreApplication>
-#include <QLabel>
-#include <QPixmap>
 #include <QPainter>
 #include <cmath>
 
@@ -49,7 +47,7 @@ void paintArrow(QPainter &painter, const Arrow &arrow, int length, double direct
     const QPointF head[] = { QPointF(0, -length), QPointF(-2, -length + 2),
                              QPointF(2, -length + 2) };
     painter.drawPolygon(head, 3);
-    const QString text = QCoreApplication::translate("MainWindow", arrow.label);
+    const QString text = QCoreApplication::translate("PhasorDiagram", arrow.label);
     painter.drawText(QPointF(arrow.isVoltage ? -10 : -5, -length - 5), text);
     painter.restore();
 }
@@ -110,7 +108,7 @@ Geometry::Geometry(QSize size)
 {
 }
 
-QImage paintBackground(QSize size, const QColor &background)
+QImage drawDiagramBackground(QSize size, const QColor &background)
 {
     QImage canvas = blankCanvas(size, background);
     QPainter painter(&canvas);
@@ -119,8 +117,8 @@ QImage paintBackground(QSize size, const QColor &background)
     return canvas;
 }
 
-QImage paintPhasors(QSize size, const QColor &background, const QFont &font,
-                     const GroupValues &values, Orientation orientation)
+QImage drawPhasorDiagram(QSize size, const QColor &background, const QFont &font,
+                         const GroupValues &values, Orientation orientation)
 {
     QImage canvas = blankCanvas(size, background);
     QPainter painter(&canvas);
@@ -139,19 +137,6 @@ void paintPhasors(QPainter &painter, QSize size, const QColor &background, const
     paintGrid(painter, size);
     paintArrows(painter, size, values, orientation);
     painter.restore();
-}
-
-void drawDiagramBackground(QLabel *label, const QColor &background)
-{
-    label->setPixmap(QPixmap::fromImage(paintBackground(label->size(), background)));
-}
-
-QImage drawPhasorDiagram(QLabel *label, const QColor &background,
-                         const GroupValues &values, Orientation orientation)
-{
-    QImage picture = paintPhasors(label->size(), background, label->font(), values, orientation);
-    label->setPixmap(QPixmap::fromImage(picture));
-    return picture;
 }
 
 } // namespace PhasorDiagram

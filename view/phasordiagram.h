@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QSize>
 
-class QLabel;
 class QPainter;
 struct GroupValues;
 
@@ -33,26 +32,21 @@ struct Geometry
     int arrowLength;
 };
 
-// Paints only the grid: the empty diagram.
-QImage paintBackground(QSize size, const QColor &background);
+// The empty diagram, the grid alone, on a canvas of the target's size; the
+// window hands it to its label.
+QImage drawDiagramBackground(QSize size, const QColor &background);
 
-// Paints the grid and the arrows of the values. Labels are written in font.
-QImage paintPhasors(QSize size, const QColor &background, const QFont &font,
-                     const GroupValues &values, Orientation orientation);
-
-// Paints the empty diagram at the label's size and hands it to the label.
-void drawDiagramBackground(QLabel *label, const QColor &background);
+// The grid and the arrows of the values on a canvas of the target's size,
+// labels in the target's font; the window hands it to its label and, for the
+// report canvas, saves it as "buffer.png".
+QImage drawPhasorDiagram(QSize size, const QColor &background, const QFont &font,
+                         const GroupValues &values, Orientation orientation);
 
 // The same picture painted with painter into the rectangle (0, 0, size) of
 // its current coordinates, as shapes and text (e.g. scaled onto a PDF page).
 // The font's size is taken in the painter's units.
 void paintPhasors(QPainter &painter, QSize size, const QColor &background, const QFont &font,
                   const GroupValues &values, Orientation orientation);
-
-// Paints the values' diagram at the label's size in the label's font and
-// hands it to the label; returns the picture.
-QImage drawPhasorDiagram(QLabel *label, const QColor &background,
-                          const GroupValues &values, Orientation orientation);
 
 } // namespace PhasorDiagram
 

@@ -1,5 +1,5 @@
 // Bytes as a data file, and as group texts to write into one.
-#include "device/datafile.h"
+#include "datafile.h"
 #include "fuzzcheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

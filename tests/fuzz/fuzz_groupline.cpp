@@ -1,7 +1,7 @@
 // A reply line to its group text, and group texts to their values.
-#include "device/grouplist.h"
+#include "grouplist.h"
 #include "fuzzcheck.h"
-#include "view/groupvalues.h"
+#include "groupvalues.h"
 
 #include <cmath>
 

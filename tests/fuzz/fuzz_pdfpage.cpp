@@ -1,7 +1,7 @@
 // One PDF page of a group text, with report information and ratios,
 // written to a temporary folder.
 #include "fuzzcheck.h"
-#include "report/pdfreport.h"
+#include "pdfreport.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>

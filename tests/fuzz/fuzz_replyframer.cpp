@@ -1,5 +1,5 @@
 // Bytes from the instrument, cut into arrivals at every byte 0xFF.
-#include "device/replyframer.h"
+#include "replyframer.h"
 #include "fuzzcheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

@@ -1,7 +1,7 @@
 // A template and its values, split at zero bytes. Each value starts with a
 // letter and holds no "%" or digit, so it cannot make a placeholder itself.
 #include "fuzzcheck.h"
-#include "report/reporttemplate.h"
+#include "reporttemplate.h"
 
 #include <QRegularExpression>
 

@@ -1,8 +1,8 @@
 // A group text to its values and what they tell about the wiring.
-#include "analysis/wiringcheck.h"
-#include "analysis/wiringdiagnosis.h"
+#include "wiringcheck.h"
+#include "wiringdiagnosis.h"
 #include "fuzzcheck.h"
-#include "view/groupvalues.h"
+#include "groupvalues.h"
 
 #include <cmath>
 

@@ -1,6 +1,7 @@
 #ifndef WINDOWDRIVER_H
 #define WINDOWDRIVER_H
 
+#include "instrumentsession.h"
 #include "mainwindow.h"
 #include "modaldialogs.h"
 

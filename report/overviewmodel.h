@@ -1,7 +1,7 @@
 #ifndef OVERVIEWMODEL_H
 #define OVERVIEWMODEL_H
 
-#include "analysis/groupverdict.h"
+#include "groupverdict.h"
 #include "groupvalues.h"
 
 #include <QAbstractTableModel>

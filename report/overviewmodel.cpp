@@ -3,7 +3,7 @@
 #include "groupsummary.h"
 #include "numbertext.h"
 
-#include "device/grouplist.h"
+#include "grouplist.h"
 
 #include <QBrush>
 #include <cmath>
@@ -44,11 +44,10 @@ OverviewModel::OverviewModel(const QStringList &groups, QObject *parent)
     m_rows.resize(groups.size());
     for (int i = 0; i < groups.size(); ++i) {
         Row &row = m_rows[i];
-        row.complete = row.values.parse(groups.at(i));
-        if (row.complete)
-            row.verdict = verdictOf(row.values);
-        else
-            row.verdict = { incompleteGroupText(), WiringCheck::Severity::Hint };
+        const std::optional<GroupValues> values = GroupValues::fromText(groups.at(i));
+        row.complete = values.has_value();
+        row.values = values.value_or(GroupValues());
+        row.verdict = verdictOf(groups.at(i));
     }
 }
 
