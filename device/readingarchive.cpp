@@ -67,7 +67,9 @@ bool ReadingArchive::openFile()
     for (int n = 1; n < 100; ++n) {
         file.setFileName(n == 1 ? stem + QStringLiteral(".dat")
                                 : stem + QStringLiteral("_%1.dat").arg(n));
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        // Unbuffered: what a failed write leaves unwritten must not reach
+        // the copy later, when the file is closed.
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
             const QByteArray signature = DataFile::signatureLine();
             QFile marker(markerOf(file.fileName()));
             if (!marker.open(QIODevice::WriteOnly))

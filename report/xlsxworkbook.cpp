@@ -5,6 +5,7 @@
 
 #include "groupverdict.h"
 #include "wholefile.h"
+#include "workbookcheck.h"
 #include "groupsummary.h"
 #include "groupvalues.h"
 
@@ -194,12 +195,13 @@ bool saveXlsx(const QString &path, const QStringList &groups, QString *error)
         }
     }
     QFile workbook(workbookPath);
-    if (!written || !workbook.open(QIODevice::ReadOnly)) {
+    const QByteArray bytes = written && workbook.open(QIODevice::ReadOnly) ? workbook.readAll() : QByteArray();
+    if (!WorkbookCheck::isWhole(bytes)) {
         if (error)
             *error = tr("Excel工作簿无法写入");
         return false;
     }
-    return saveWholeFile(path, workbook.readAll(), error);
+    return saveWholeFile(path, bytes, error);
 }
 
 } // namespace GroupTable

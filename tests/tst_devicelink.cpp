@@ -322,6 +322,7 @@ void DeviceLinkTest::repliesUnderABox()
         QTest::qWait(50);
         // The box was opened while handling the port's reply: the port lives on.
         QVERIFY2(port, "port destroyed under its own reply handling");
+        QVERIFY2(!QObject::disconnect(port, nullptr, nullptr, nullptr), "the closed port still reaches someone");
     });
     const QStringList messages = pulled ? QStringList{ "通信成功|已连接上设备！", "通信失败|设备连接已断开！" }
                                         : QStringList{ "通信成功|已连接上设备！", "通信成功|数据已删除！" };

@@ -5,6 +5,7 @@
 
 #include "historydialog.h"
 #include "overviewdialog.h"
+#include "filesizelimit.h"
 #include "windowdriver.h"
 
 #include "readingarchive.h"
@@ -155,6 +156,7 @@ void GroupTablesTest::exportTable_data()
     QTest::newRow("no extension: the first filter's") << "all" << "all.xlsx";
     QTest::newRow("csv") << "all.csv" << "all.csv";
     QTest::newRow("missing folder") << "none/all.xlsx" << QString();
+    QTest::newRow("disk full") << "full.xlsx" << QString();
 }
 
 void GroupTablesTest::exportTable()
@@ -162,10 +164,18 @@ void GroupTablesTest::exportTable()
     QFETCH(QString, name);
     QFETCH(QString, written);
     WindowDriver driver;
-    driver.open(m_dir->filePath("four.dat"));
+    // Full while the workbook's parts are written, not yet for the workbook.
+    const bool full = name.startsWith("full");
+    writeFile(m_dir->filePath("many.dat"), dataFile(QList<QByteArray>(300, balanced)));
+    driver.open(m_dir->filePath(full ? "many.dat" : "four.dat"));
     driver.dialogs().chooseFile(m_dir->filePath(name));
-    driver.action("action_export_table")->trigger();
-    QVERIFY(driver.dialogs().waitForMessages());
+    {
+        std::optional<FileSizeLimit> limit;
+        if (full)
+            limit.emplace(100000);
+        driver.action("action_export_table")->trigger();
+        QVERIFY(driver.dialogs().waitForMessages());
+    }
     const ModalDialogs::FileDialogSeen seen = driver.dialogs().fileDialogs.value(1);
     QCOMPARE(seen.caption + ' ' + seen.nameFilters.join(';'), "保存文件 Excel工作簿 (*.xlsx);CSV文件 (*.csv)");
     const QString path = m_dir->filePath(written.isEmpty() ? name : written);
@@ -228,6 +238,18 @@ void GroupTablesTest::history()
     archive.endRead();
     QVERIFY(!QFile::exists(ReadingArchive::markerOf(complete)) && QFile::exists(ReadingArchive::markerOf(cutShort)));
     QCOMPARE(readFile(cutShort), dataFile({ threeWire }));
+    // A copy that missed a group (a full disk) keeps its mark, without a half line.
+    archive.beginRead(QDateTime::currentDateTime().addSecs(2));
+    archive.append(QString::fromLatin1(balanced));
+    const QString missed = archive.fileName();
+    {
+        const FileSizeLimit full(QFileInfo(missed).size() + 10);
+        archive.append(QString::fromLatin1(threeWire));
+    }
+    archive.finishRead();
+    QVERIFY(QFile::exists(ReadingArchive::markerOf(missed)));
+    QCOMPARE(readFile(missed), dataFile({ balanced }));
+    QVERIFY(QFile::remove(missed) && QFile::remove(ReadingArchive::markerOf(missed)));
 
     const QString folder = ReadingArchive::folder() + '/';
     writeFile(folder + "2026-12-01_09-00-00.dat", dataFile({ threeWire, balanced }));

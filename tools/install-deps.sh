@@ -5,7 +5,7 @@ set -e
 packages="cmake ninja-build g++ make pkg-config
 qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-translations-l10n
 libgl-dev xvfb xauth fonts-wqy-microhei python3 desktop-file-utils poppler-utils
-dpkg-dev file lintian libxlsxwriter-dev python3-openpyxl
+dpkg-dev file lintian libxlsxwriter-dev zlib1g-dev python3-openpyxl
 clang libclang-rt-14-dev
 g++-mingw-w64-x86-64-posix libz-mingw-w64-dev nsis wine wine64-preloader
 x11-apps x11-utils netpbm icoutils"
