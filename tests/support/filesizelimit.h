@@ -5,7 +5,7 @@
 #include <sys/resource.h>
 
 // While it lives, a write that takes any file of this process past the
-// limit fails, as on a full disk (POSIX only).
+// limit fails, as on a full disk (POSIX only). RLIM_INFINITY: no limit.
 class FileSizeLimit
 {
 public:

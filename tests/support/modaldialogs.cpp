@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QDateEdit>
 #include <QLabel>
-#include <QPointer>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
