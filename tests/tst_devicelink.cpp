@@ -290,6 +290,9 @@ void DeviceLinkTest::linkEndsInTheMiddleOfALine()
     QVERIFY(startInstrument());
     connectWindow(driver, m_instrument->portPath());
     QCOMPARE(driver.list()->count(), 0); // no bogus group made of the old half line
+    m_instrument->stop(); // a loss on the new connection is told as well
+    QVERIFY(driver.dialogs().waitForMessages());
+    QCOMPARE(driver.dialogs().takeMessages(), QStringList{ "通信失败|设备连接已断开！" });
 }
 
 void DeviceLinkTest::repliesUnderABox_data()
