@@ -39,9 +39,8 @@ Verdict verdictOf(const GroupValues &values)
     return verdict;
 }
 
-Verdict verdictOf(const QString &groupText)
+Verdict verdictOf(const std::optional<GroupValues> &values)
 {
-    const std::optional<GroupValues> values = GroupValues::fromText(groupText);
     return values ? verdictOf(*values) : Verdict{ incompleteGroupText(), WiringCheck::Severity::Hint };
 }
 

@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QString>
+#include <optional>
 
 struct GroupValues;
 
@@ -19,8 +20,9 @@ struct Verdict
 };
 
 Verdict verdictOf(const GroupValues &values);
-// The same of a group text; one too short to parse is 数据不完整, a 提示.
-Verdict verdictOf(const QString &groupText);
+// The same of a parsed group (GroupValues::fromText); one too short to
+// parse is 数据不完整, a 提示.
+Verdict verdictOf(const std::optional<GroupValues> &values);
 
 // Green, orange or red, as the wiring check dialog shows the results.
 QColor severityColour(WiringCheck::Severity severity);

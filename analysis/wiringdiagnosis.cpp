@@ -358,7 +358,8 @@ Diagnosis diagnose(const GroupValues &values, LoadWindow window)
     for (int f = 0; f < all.size(); ++f)
         if (f != best && sameFamily(m, all[f], r.count))
             d.alternatives << Alternative{ WiringForms::notation(all[f].form),
-                                           wrapped(fitOf(all[f], r).loadAngle), factorOf(all[f].form, r) };
+                                           wrapped(fitOf(all[f], r).loadAngle), factorOf(all[f].form, r),
+                                           all[f].form.isCorrect() };
     std::sort(d.alternatives.begin(), d.alternatives.end(),
               [](const Alternative &a, const Alternative &b) { return a.loadAngle < b.loadAngle; });
 
@@ -449,11 +450,6 @@ QString candidateLine(const QString &form, bool correct, double loadAngle, doubl
         .arg(form, correct ? tr("正确接线") : tr("错误接线"), degrees(loadAngle), kText(k));
 }
 
-bool isCorrectForm(const QString &form)
-{
-    return form == QLatin1String("[Ua,Ia][Ub,Ib][Uc,Ic]") || form == QLatin1String("[Uab,Ia][Ucb,Ic]");
-}
-
 // What the diagnosis says, in a few words: 正确接线, [Ua,-Ia][Ub,Ib][Uc,Ic]（错误接线）, …
 QString verdictWords(const Diagnosis &d)
 {
@@ -472,7 +468,7 @@ QStringList diagnosisLines(const Diagnosis &d, LoadWindow window, Layout layout)
         return { tr("接线形式：负载角接近判定范围边界（按%1判定），以下两种接线形式读数相同，"
                     "请结合现场负荷性质判断").arg(loadWindowText(window)),
                  tr("  ") + candidateLine(d.form, d.correct, d.loadAngle, d.k),
-                 tr("  ") + candidateLine(d.rival.form, isCorrectForm(d.rival.form), d.rival.loadAngle, d.rival.k) };
+                 tr("  ") + candidateLine(d.rival.form, d.rival.correct, d.rival.loadAngle, d.rival.k) };
     }
     QStringList lines{ formLine(d, window), kLine(d) };
     if (layout == Layout::OneLine) {
@@ -489,13 +485,13 @@ QStringList diagnosisLines(const Diagnosis &d, LoadWindow window, Layout layout)
     return lines;
 }
 
-QString defaultWindowNote(const GroupValues &values, LoadWindow window)
+QString defaultWindowNote(const GroupValues &values, const Diagnosis &chosen, LoadWindow window)
 {
     const LoadWindow standard = loadWindows().constFirst();
     if (window == standard)
         return QString();
     const QString byDefault = verdictWords(diagnose(values, standard));
-    if (byDefault == verdictWords(diagnose(values, window)))
+    if (byDefault == verdictWords(chosen))
         return QString();
     return tr("按默认范围（%1）为%2").arg(loadWindowText(standard), byDefault);
 }
@@ -519,8 +515,9 @@ QString conclusion(const GroupValues &values, LoadWindow window)
 
 QStringList reportLines(const GroupValues &values, LoadWindow window)
 {
-    QStringList lines = diagnosisLines(diagnose(values, window), window, Layout::OneLine);
-    const QString note = defaultWindowNote(values, window);
+    const Diagnosis d = diagnose(values, window);
+    QStringList lines = diagnosisLines(d, window, Layout::OneLine);
+    const QString note = defaultWindowNote(values, d, window);
     if (!note.isEmpty())
         lines << note;
     for (const WiringCheck::Finding &finding : WiringCheck::check(values, window))

@@ -40,6 +40,7 @@ struct Alternative
     QString form;
     double loadAngle;
     double k;
+    bool correct = false;
 };
 
 struct Diagnosis
@@ -98,7 +99,8 @@ QStringList diagnosisLines(const Diagnosis &diagnosis, LoadWindow window, Layout
 
 // Under a window other than the default, where the default's verdict
 // differs: "按默认范围（感性 0°～60°）为正确接线"; else empty.
-QString defaultWindowNote(const GroupValues &values, LoadWindow window);
+// chosen is the diagnosis under window.
+QString defaultWindowNote(const GroupValues &values, const Diagnosis &chosen, LoadWindow window);
 
 // The verdict of a report in one sentence, "检测结论：…".
 QString conclusion(const GroupValues &values, LoadWindow window);

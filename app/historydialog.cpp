@@ -34,9 +34,11 @@ HistoryDialog::HistoryDialog(const QList<ReadingHistory::Copy> &copies, const QS
         // Every system the groups are of, in the order met: a reading may mix
         // four-wire and three-wire installations.
         QStringList systems;
-        for (const QString &group : copy.groups)
-            if (!systems.contains(wiringSystemOf(group)))
-                systems << wiringSystemOf(group);
+        for (const QString &group : copy.groups) {
+            const QString system = wiringSystemOf(GroupValues::fromText(group));
+            if (!systems.contains(system))
+                systems << system;
+        }
         const QString state = !copy.readable ? tr("文件无法读取")
             : copy.path == running                 ? tr("正在读取")
             : copy.cutShort                        ? tr("未读完")

@@ -328,8 +328,6 @@ void MainWindow::showEmptyDiagram()
 
 void MainWindow::redrawCurrentGroup()
 {
-    if (groupList.isEmpty())
-        return;
     const int row = ui->listWidget->currentRow();
     if (row >= 0 && row < groupList.size())
         showGroup(row);
@@ -397,7 +395,7 @@ void MainWindow::chooseAndExportReport(ReportKind kind)
 
 ReportFlow MainWindow::reportFlow()
 {
-    return ReportFlow(this, { groupList, orientation(), [this](int row) { return windowFor(row); } });
+    return ReportFlow(this, { groupList, orientation(), [this](int row) { return loadWindows.windowFor(row); } });
 }
 
 ReportFlow::Outcome MainWindow::writePdfReport(const QString &fileName, const QList<int> &rows, const ReportInfo &info)
@@ -411,7 +409,7 @@ void MainWindow::showWiringCheck()
     if (!values)
         return;
     const int row = reportRow();
-    auto *dialog = new WiringCheckDialog(ui->listWidget->item(row)->text(), *values, windowFor(row),
+    auto *dialog = new WiringCheckDialog(ui->listWidget->item(row)->text(), *values, loadWindows.windowFor(row),
                                          loadWindows.keptForEveryGroup(), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &WiringCheckDialog::loadWindowChanged, this,
@@ -419,11 +417,6 @@ void MainWindow::showWiringCheck()
                 loadWindows.choose(row, window, forEveryGroup);
             });
     dialog->open();
-}
-
-WiringDiagnosis::LoadWindow MainWindow::windowFor(int row) const
-{
-    return loadWindows.windowFor(row);
 }
 
 void MainWindow::showOverview()

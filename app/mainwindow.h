@@ -116,8 +116,6 @@ private:
     ReportFlow reportFlow();
     // The wiring check of the group shown, in a dialog.
     void showWiringCheck();
-    // The load-angle window the wiring check and the reports use for a row.
-    WiringDiagnosis::LoadWindow windowFor(int row) const;
     // 总览: every group of the list in a dialog of its own.
     void showOverview();
     // A group chosen in the overview, shown as a click on its entry shows it.

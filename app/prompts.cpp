@@ -15,13 +15,11 @@ QString tr(const char *text)
 }
 } // namespace
 
-QString saveFileName(QWidget *parent, const QStringList &filters, QString *chosenFilter)
+QString saveFileName(QWidget *parent, const QStringList &filters)
 {
     QString chosen = filters.value(0);
     QString name = QFileDialog::getSaveFileName(parent, tr("保存文件"), QStringLiteral("./"),
                                                 filters.join(QStringLiteral(";;")), &chosen);
-    if (chosenFilter)
-        *chosenFilter = chosen;
     // "DAT文件 (*.dat)" adds ".dat" to a name that has no extension.
     const QString suffix = QRegularExpression(QStringLiteral("\\*\\.(\\w+)")).match(chosen).captured(1);
     if (!name.isEmpty() && QFileInfo(name).suffix().isEmpty() && !suffix.isEmpty())

@@ -11,8 +11,8 @@ namespace Prompts {
 
 // The save dialog, "保存文件" in "./", with these filters ("DAT文件 (*.dat)");
 // a name typed without extension gets the chosen filter's. Empty when the
-// user cancels. chosenFilter, when given, receives the filter chosen.
-QString saveFileName(QWidget *parent, const QStringList &filters, QString *chosenFilter = nullptr);
+// user cancels.
+QString saveFileName(QWidget *parent, const QStringList &filters);
 
 // An information box with the single button OK, and a second paragraph
 // when there is one.

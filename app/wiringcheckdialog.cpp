@@ -141,7 +141,7 @@ void WiringCheckDialog::diagnose()
     const Diagnosis d = WiringDiagnosis::diagnose(m_values, loadWindow());
     m_diagnosed = d;
     QStringList lines = diagnosisLines(d, loadWindow(), Layout::Numbered);
-    const QString note = defaultWindowNote(m_values, loadWindow());
+    const QString note = defaultWindowNote(m_values, d, loadWindow());
     if (!note.isEmpty())
         lines << note;
     m_diagnosis->setText(lines.join(QLatin1Char('\n')));

@@ -113,7 +113,7 @@ QByteArray encodeCsv(const QStringList &groups)
     QByteArray csv = "\xEF\xBB\xBF" + csvLine(headers);
     for (int i = 0; i < groups.size(); ++i) {
         const std::optional<GroupValues> values = GroupValues::fromText(groups.at(i));
-        QStringList fields{ QString::number(i + 1), wiringSystemOf(groups.at(i)) };
+        QStringList fields{ QString::number(i + 1), wiringSystemOf(values) };
         for (const Column &column : columns) {
             const double value = values ? column.value(*values) : std::nan("");
             fields << (std::isnan(value) ? QString() : NumberText::fixed(value, column.decimals));

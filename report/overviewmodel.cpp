@@ -47,7 +47,7 @@ OverviewModel::OverviewModel(const QStringList &groups, QObject *parent)
         const std::optional<GroupValues> values = GroupValues::fromText(groups.at(i));
         row.complete = values.has_value();
         row.values = values.value_or(GroupValues());
-        row.verdict = verdictOf(groups.at(i));
+        row.verdict = verdictOf(values);
     }
 }
 

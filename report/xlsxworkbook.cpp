@@ -125,7 +125,7 @@ bool writeValues(lxw_workbook *book, const QStringList &groups, lxw_format *head
         const lxw_row_t row = lxw_row_t(i + 1);
         const std::optional<GroupValues> values = GroupValues::fromText(groups.at(i));
         worksheet_write_number(sheet, row, 0, i + 1, nullptr);
-        worksheet_write_string(sheet, row, 1, wiringSystemOf(groups.at(i)).toUtf8().constData(), nullptr);
+        worksheet_write_string(sheet, row, 1, wiringSystemOf(values).toUtf8().constData(), nullptr);
         if (!values)
             continue;
         for (int c = 0; c < count; ++c) {
@@ -156,11 +156,12 @@ bool writeVerdicts(lxw_workbook *book, const QStringList &groups, lxw_format *he
     }
     for (int i = 0; i < groups.size(); ++i) {
         const lxw_row_t row = lxw_row_t(i + 1);
-        const Verdict verdict = verdictOf(groups.at(i));
+        const std::optional<GroupValues> values = GroupValues::fromText(groups.at(i));
+        const Verdict verdict = verdictOf(values);
         lxw_format *colour = colours[int(verdict.severity)];
         worksheet_write_number(sheet, row, 0, i + 1, nullptr);
-        if (GroupValues::fromText(groups.at(i))) // an incomplete group's system stays empty
-            worksheet_write_string(sheet, row, 1, wiringSystemOf(groups.at(i)).toUtf8().constData(), nullptr);
+        if (values) // an incomplete group's system stays empty
+            worksheet_write_string(sheet, row, 1, wiringSystemText(*values).toUtf8().constData(), nullptr);
         worksheet_write_string(sheet, row, 2, WiringCheck::severityText(verdict.severity).toUtf8().constData(), colour);
         worksheet_write_string(sheet, row, 3, verdict.text.toUtf8().constData(), colour);
     }

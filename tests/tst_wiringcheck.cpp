@@ -384,7 +384,7 @@ void WiringCheckTest::findings()
     if (!diagnosis.isEmpty())
         QCOMPARE(named.trimmed(), diagnosis);
     if (!note.isEmpty())
-        QCOMPARE(defaultWindowNote(v, w), note == "-" ? QString() : note);
+        QCOMPARE(defaultWindowNote(v, diagnose(v, w), w), note == "-" ? QString() : note);
     // What a technician reads: no steps to change while the form is open;
     // a wrong form that registers right at this load angle says so.
     const QString lines = diagnosisLines(d, w, Layout::OneLine).join('|');

@@ -26,11 +26,10 @@ inline QString incompleteGroupText()
     return QCoreApplication::translate("GroupSummary", "数据不完整");
 }
 
-// The wiring system of a group text, or incompleteGroupText() for one too
-// short to parse.
-inline QString wiringSystemOf(const QString &groupText)
+// The wiring system of a parsed group (GroupValues::fromText), or
+// incompleteGroupText() for one too short to parse.
+inline QString wiringSystemOf(const std::optional<GroupValues> &values)
 {
-    const std::optional<GroupValues> values = GroupValues::fromText(groupText);
     return values ? wiringSystemText(*values) : incompleteGroupText();
 }
 
