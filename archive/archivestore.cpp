@@ -58,6 +58,7 @@ struct StoredVerdict
 StoredVerdict verdictFor(const QString &groupText)
 {
     StoredVerdict stored;
+    stored.form = QStringLiteral("");
     const std::optional<GroupValues> values = GroupValues::fromText(groupText);
     const Verdict verdict = verdictOf(values);
     stored.verdict = verdict.text;
@@ -67,7 +68,7 @@ StoredVerdict verdictFor(const QString &groupText)
     stored.wiringCode = int(values->wiringCode);
     stored.activePower = values->activePowerSum;
     const WiringDiagnosis::Diagnosis diagnosis = WiringDiagnosis::diagnose(*values);
-    stored.form = diagnosis.form;
+    stored.form = diagnosis.form.isNull() ? QStringLiteral("") : diagnosis.form;
     stored.k = diagnosis.k;
     // Wrong: a form other than the correct one named, where the load does
     // not leave the correct one open; or a lost voltage or current.

@@ -46,6 +46,8 @@ public:
     {
         drain(false);
         m_connection.reset();
+        delete m_retry; // a timer is stopped in its own thread
+        m_retry = nullptr;
     }
 
 private:
