@@ -238,6 +238,7 @@ void PdfReportTest::existingFileKept_data()
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("box"); // the last box
     QTest::newRow("choice cancelled") << 2 << "取消" << question;
+    QTest::newRow("choice escaped") << 2 << "Esc" << question;
     QTest::newRow("progress cancelled") << 3000 << "全部组" << question;
     QTest::newRow("disk full") << 1 << "" << "测试报告|文档%1导出失败！";
 }

@@ -71,6 +71,10 @@ void ModalDialogs::poll()
             m_whileOpen(box);
         }
         const QString wanted = m_buttons.isEmpty() ? QString() : m_buttons.takeFirst();
+        if (wanted == QLatin1String("Esc")) {
+            QTest::keyClick(box, Qt::Key_Escape);
+            return;
+        }
         QAbstractButton *button = box->buttons().value(0);
         for (QAbstractButton *named : box->buttons())
             button = named->text() == wanted ? named : button;

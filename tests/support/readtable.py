@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 # Prints a table export as JSON, read the way other programs read it: an
 # .xlsx with openpyxl ({sheet: {"rows": [...], "colours": [font colour of each
-# row's last cell]}}), a .csv with Python's csv module ({"bom": ..., "rows": [...]}).
+# row's last cell], "filter": the autofilter's range}}), a .csv with Python's csv module ({"bom": ..., "rows": [...]}).
 import csv
 import json
 import sys
@@ -23,4 +23,5 @@ else:
     json.dump({sheet.title: {
         "rows": [[cell.value for cell in row] for row in sheet.iter_rows()],
         "colours": [colour(row[-1]) for row in sheet.iter_rows()],
+        "filter": sheet.auto_filter.ref,
     } for sheet in book.worksheets}, sys.stdout, ensure_ascii=False)
