@@ -5,6 +5,10 @@
 // failed. File permissions bind no root that may override them, so started
 // as root the program runs itself again without those capabilities.
 
+#include "archiveconnection.h"
+#include "archivelink.h"
+#include "archivequery.h"
+#include "archivewriter.h"
 #include "serialports.h"
 #include "instrumentprocess.h"
 #include "windowdriver.h"
@@ -162,6 +166,15 @@ void DeviceLinkTest::connectReadDeleteDisconnect()
     QTRY_VERIFY(driver.action("action_save")->isEnabled());
     QCOMPARE(driver.window().loadedGroups(), groups);
     QVERIFY(!driver.list()->item(0)->icon().isNull());
+    // The read is in the archive too, in its order (under Wine in the
+    // prefix's AppData, where the earlier rows' reads are also).
+    driver.window().archive()->writer()->waitForWrites();
+    if (copied) {
+        ArchiveConnection archive(ArchiveConnection::defaultPath());
+        QVERIFY(archive.open());
+        ArchiveQuery query(archive);
+        QCOMPARE(query.groupsOfRead(query.reads().value(0).uid), groups);
+    }
     QCOMPARE(driver.enabledControls(), QStringList({ "connect_device", "read_device", "delete_device",
                                                      "word", "excel", "pdf", "save", "open" }));
     // Before a click the reports take the entry selected, else the first
@@ -216,6 +229,8 @@ void DeviceLinkTest::connectReadDeleteDisconnect()
     QCOMPARE(driver.list()->count(), 0);
     QTRY_COMPARE(driver.window().loadedGroups(), groups);
     QTRY_VERIFY(driver.action("action_word")->isEnabled());
+    // The same groups again: the archive had them, and says so in the list.
+    QTRY_COMPARE(!copied || driver.list()->item(groups.size() - 1)->toolTip().contains("此组已在档案中"), true);
     QVERIFY(report("action_word", "again.doc").contains("220.10V"));
     driver.dialogs().takeMessages();
     // Delete asks first: 取消, the default and escape button, sends nothing.
