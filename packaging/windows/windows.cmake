@@ -9,6 +9,10 @@ install(TARGETS datamanager RUNTIME DESTINATION .)
 # qwindows: the windows platform; the Vista style: the native look; qjpeg:
 # the window icon (:/pic/logo.jpg). PNG is read by Qt Gui itself. qsqlite:
 # the archive (SQLite is inside the plugin).
+# The SDK's Qt SQL brings no list of its plugins: the driver's own package.
+if(NOT TARGET Qt6::QSQLiteDriverPlugin)
+    find_package(Qt6QSQLiteDriverPlugin REQUIRED CONFIG HINTS ${Qt6Sql_DIR})
+endif()
 set(DM_WINDOWS_PLUGINS Qt6::QWindowsIntegrationPlugin Qt6::QWindowsVistaStylePlugin Qt6::QJpegPlugin
     Qt6::QSQLiteDriverPlugin)
 set(DM_WINDOWS_PLUGIN_FILES)
