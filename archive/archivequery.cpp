@@ -25,15 +25,20 @@ const char TestColumns[] =
     " LEFT JOIN meters_now m ON m.meter_uid = t.meter_uid"
     " LEFT JOIN test_revisions v ON v.id = t.revision_id ";
 
-// Many meters match: walk the tests newest first and stop at the limit;
-// few: take their tests by meter and sort those.
-constexpr int ManyMeters = 500;
+// More meters matching than are taken by their index.
+constexpr int ManyMeters = 2000;
 
 } // namespace
 
 ArchiveQuery::ArchiveQuery(ArchiveConnection &connection)
     : m_connection(connection)
 {
+}
+
+qint64 ArchiveQuery::scalar(const QString &sql)
+{
+    QSqlQuery query(m_connection.db());
+    return query.exec(sql) && query.next() ? query.value(0).toLongLong() : 0;
 }
 
 QList<Archive::TestRow> ArchiveQuery::tests(const QString &where, const QString &order, const QVariantList &values)
@@ -103,23 +108,49 @@ QList<Archive::TestRow> ArchiveQuery::search(const Filter &filter)
             m_error = m_connection.describe(query.lastError());
             return {};
         }
-        query.prepare(QStringLiteral("INSERT INTO temp.found_meters SELECT meter_uid FROM meters_now WHERE haystack LIKE ? ESCAPE '\\'"));
+        // Up to so many meters: more, and the tests are walked newest first
+        // with the text looked for in each test's meter as it comes.
+        query.prepare(QStringLiteral("INSERT INTO temp.found_meters SELECT meter_uid FROM meters_now"
+                                     " WHERE haystack LIKE ? ESCAPE '\\' LIMIT ?"));
         query.addBindValue(pattern);
+        query.addBindValue(ManyMeters);
         if (!query.exec()) {
             m_error = m_connection.describe(query.lastError());
             return {};
         }
-        const int meters = query.numRowsAffected();
+        const qint64 meters = query.numRowsAffected();
         query.prepare(QStringLiteral("INSERT INTO temp.found_testers SELECT name FROM testers WHERE name LIKE ? ESCAPE '\\'"));
         query.addBindValue(pattern);
         if (!query.exec()) {
             m_error = m_connection.describe(query.lastError());
             return {};
         }
-        // "+" keeps the planner on the date index when many meters match.
-        conditions << (meters > ManyMeters
-                           ? QStringLiteral("(+t.meter_uid IN temp.found_meters OR +t.tester IN temp.found_testers)")
-                           : QStringLiteral("(t.meter_uid IN temp.found_meters OR t.tester IN temp.found_testers)"));
+        // How many tests match, roughly, against how far a walk through all
+        // tests newest first goes before the screen is full (a step of the
+        // walk costs about as much as four tests taken by an index).
+        const qint64 testerTests = query.numRowsAffected() > 0
+            ? scalar(QStringLiteral("SELECT count(*) FROM tests_now WHERE tester IN temp.found_testers")) : 0;
+        const qint64 allMeters = qMax<qint64>(1, scalar(QStringLiteral("SELECT max(rowid) FROM meters_now")));
+        const qint64 allTests = qMax<qint64>(1, scalar(QStringLiteral("SELECT max(reading_id) FROM tests_now")));
+        const double matching = double(meters) * allTests / allMeters + testerTests;
+        const double walked = double(filter.limit) * allTests / qMax(1.0, matching);
+        if (meters >= ManyMeters || matching > 4 * walked) {
+            // "+" keeps the planner on the date index.
+            conditions << QStringLiteral("(m.haystack LIKE ? ESCAPE '\\' OR +t.tester IN temp.found_testers)");
+            values << pattern;
+        } else {
+            // The newest of each meter's and each tester's tests, by their indexes.
+            const QString rest = conditions.isEmpty() ? QString() : QStringLiteral(" AND ") + conditions.join(QStringLiteral(" AND "));
+            const QString newest = QStringLiteral(" ORDER BY t.test_date DESC, t.reading_id DESC LIMIT ?");
+            const QVariantList restValues = values;
+            conditions = QStringList{ QStringLiteral(
+                "t.reading_id IN (SELECT reading_id FROM (SELECT t.reading_id FROM tests_now t INDEXED BY tests_now_meter"
+                " WHERE t.meter_uid IN temp.found_meters%1%2)"
+                " UNION SELECT reading_id FROM (SELECT t.reading_id FROM tests_now t INDEXED BY tests_now_tester"
+                " WHERE t.tester IN temp.found_testers%1%2))")
+                .arg(rest, newest) };
+            values = restValues + QVariantList{ filter.limit } + restValues + QVariantList{ filter.limit };
+        }
     }
     const QString where = conditions.isEmpty() ? QString() : QStringLiteral("WHERE ") + conditions.join(QStringLiteral(" AND "));
     values << filter.limit;

@@ -55,6 +55,7 @@ public:
     const QString &error() const { return m_error; }
 
 private:
+    qint64 scalar(const QString &sql);
     QList<Archive::TestRow> tests(const QString &where, const QString &order, const QVariantList &values);
 
     ArchiveConnection &m_connection;
