@@ -111,7 +111,10 @@ QString ServerConnection::describe(const QSqlError &error)
 {
     const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
     Failure kind = Failure::Refused;
-    const QString said = explain(text, &kind);
+    // insufficient_privilege, however the server words it.
+    const QString said = error.nativeErrorCode() == QLatin1String("42501")
+        ? tr("没有权限（%1）").arg(text.section(u'\n', 0, 0).trimmed())
+        : explain(text, &kind);
     // A statement that failed for a lost connection: the next pass opens anew.
     if (kind == Failure::Unreachable || (m_db.isValid() && !m_db.isOpen()))
         m_failure = Failure::Unreachable;
@@ -136,10 +139,13 @@ bool ServerConnection::open(bool checkSchema)
     if (!m_db.isValid())
         return fail(tr("缺少 PostgreSQL 驱动（Qt SQL 的 qsqlpsql 插件及 libpq）"), Failure::Refused);
     // The driver appends the options to its own; ";" would part them. A
-    // network that drops packets fails after connect_timeout, never hangs.
+    // network that drops packets fails after connect_timeout, and a link
+    // that dies during a send is noticed by TCP keepalives, never hangs.
     QString options = m_conninfo;
     if (!options.contains(QLatin1String("connect_timeout")))
         options += QStringLiteral(" connect_timeout=5");
+    if (!options.contains(QLatin1String("keepalives")))
+        options += QStringLiteral(" keepalives_idle=20 keepalives_interval=5 keepalives_count=3 tcp_user_timeout=30000");
     m_db.setConnectOptions(options);
     const QString password = m_password.isEmpty() ? sessionPassword() : m_password;
     if (!password.isEmpty())

@@ -47,8 +47,9 @@ using K = Kind;
 const char ReadItemsLocal[] =
     "SELECT i.read_id * 1048576 + i.seq, d.uid, i.seq, g.uid, i.known FROM read_items i"
     " JOIN reads d ON d.id = i.read_id JOIN readings g ON g.id = i.reading_id"
-    " WHERE i.read_id > ?1 / 1048576 OR (i.read_id = ?1 / 1048576 AND i.seq > ?1 % 1048576)"
-    " ORDER BY i.read_id, i.seq LIMIT ?2";
+    " WHERE i.read_id > ? OR (i.read_id = ? AND i.seq > ?) ORDER BY i.read_id, i.seq LIMIT ?";
+// The cursor of read_items: the read's id and the group's place in it.
+constexpr qint64 SeqsPerRead = 1048576;
 
 } // namespace
 
@@ -61,7 +62,8 @@ bool ServerSender::failLocal(const QSqlQuery &query)
 bool ServerSender::failServer(const QSqlError &error)
 {
     m_error = m_server.describe(error);
-    m_server.db().rollback();
+    if (m_server.db().isOpen())
+        m_server.db().rollback();
     return false;
 }
 
@@ -96,13 +98,13 @@ bool ServerSender::sendBatch(bool *more)
     // In this order a test's reading comes before its revisions (the
     // server's triggers take either order too).
     static const Table tables[] = {
-        { "reads", "SELECT id, uid, started_at, source, origin, complete, made_by FROM reads WHERE id > ?1 ORDER BY id LIMIT ?2",
+        { "reads", "SELECT id, uid, started_at, source, origin, complete, made_by FROM reads WHERE id > ? ORDER BY id LIMIT ?",
           "reads (uid, started_at, source, origin, complete, made_by)", "uid",
           { K::Text, K::Text, K::Text, K::Text, K::Bool, K::Text } },
         { "readings",
           "SELECT g.id, g.uid, g.group_text, d.uid, g.arrived_at, g.wiring_code, g.verdict, g.severity, g.wrong_wiring,"
           " g.form, g.k, g.p_total, g.load_window, g.diagnosis_version, g.chain FROM readings g"
-          " JOIN reads d ON d.id = g.read_id WHERE g.id > ?1 ORDER BY g.id LIMIT ?2",
+          " JOIN reads d ON d.id = g.read_id WHERE g.id > ? ORDER BY g.id LIMIT ?",
           "readings (uid, group_text, read_uid, arrived_at, wiring_code, verdict, severity, wrong_wiring, form, k,"
           " p_total, load_window, diagnosis_version, chain)", "uid",
           { K::Text, K::Text, K::Text, K::Text, K::Other, K::Text, K::Other, K::Bool, K::Text, K::Other, K::Other,
@@ -111,20 +113,20 @@ bool ServerSender::sendBatch(bool *more)
           { K::Text, K::Other, K::Text, K::Bool } },
         { "meter_revisions",
           "SELECT id, uid, meter_uid, account_no, customer, site, meter_no, ct_ratio, pt_ratio, made_at, made_by"
-          " FROM meter_revisions WHERE id > ?1 ORDER BY id LIMIT ?2",
+          " FROM meter_revisions WHERE id > ? ORDER BY id LIMIT ?",
           "meter_revisions (uid, meter_uid, account_no, customer, site, meter_no, ct_ratio, pt_ratio, made_at, made_by)",
           "uid", QList<Kind>(10, K::Text) },
         { "test_revisions",
           "SELECT id, uid, reading_uid, meter_uid, test_date, tester, voided, void_reason, corrected_on, active_import,"
           " active_export, reactive_q1, reactive_q2, reactive_q3, reactive_q4, made_at, made_by"
-          " FROM test_revisions WHERE id > ?1 ORDER BY id LIMIT ?2",
+          " FROM test_revisions WHERE id > ? ORDER BY id LIMIT ?",
           "test_revisions (uid, reading_uid, meter_uid, test_date, tester, voided, void_reason, corrected_on,"
           " active_import, active_export, reactive_q1, reactive_q2, reactive_q3, reactive_q4, made_at, made_by)",
           "uid", { K::Text, K::Text, K::Text, K::Text, K::Text, K::Bool, K::Text, K::Text, K::Other, K::Other,
                    K::Other, K::Other, K::Other, K::Other, K::Text, K::Text } },
         // A report's pages come in the same batch as the report (few pages each).
         { "reports",
-          "SELECT id, uid, made_at, made_by, file_name, sha256, pdf FROM reports WHERE id > ?1 ORDER BY id LIMIT ?2",
+          "SELECT id, uid, made_at, made_by, file_name, sha256, pdf FROM reports WHERE id > ? ORDER BY id LIMIT ?",
           "reports (uid, made_at, made_by, file_name, sha256, pdf)", "uid",
           { K::Text, K::Text, K::Text, K::Text, K::Text, K::Other } },
     };
@@ -144,8 +146,14 @@ bool ServerSender::sendBatch(bool *more)
             return failLocal(local);
         qint64 cursor = local.next() ? local.value(0).toLongLong() : 0;
         local.prepare(QString::fromLatin1(table.local));
-        local.bindValue(0, cursor);
-        local.bindValue(1, m_batch);
+        if (table.local == ReadItemsLocal) {
+            local.addBindValue(cursor / SeqsPerRead);
+            local.addBindValue(cursor / SeqsPerRead);
+            local.addBindValue(cursor % SeqsPerRead);
+        } else {
+            local.addBindValue(cursor);
+        }
+        local.addBindValue(m_batch);
         if (!local.exec())
             return failLocal(local);
         QList<QVariantList> rows;
