@@ -7,6 +7,10 @@
 #include <QMutex>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <cstdio>
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -218,4 +222,27 @@ bool initArchiveServer(const QString &conninfo, QString *report)
                  "不能修改或删除读数与修订）。技术员的登录：CREATE ROLE 名字 LOGIN PASSWORD '密码' IN ROLE dm_technician;")
                   .arg(ServerConnection::schemaVersion());
     return true;
+}
+
+int initArchiveServerCommand(int argc, char *argv[])
+{
+#ifdef Q_OS_WIN
+    // A window program: speak on the console it was started from.
+    if (AttachConsole(ATTACH_PARENT_PROCESS)) {
+        (void)freopen("CONOUT$", "w", stdout);
+        (void)freopen("CONOUT$", "w", stderr);
+        SetConsoleOutputCP(CP_UTF8);
+    }
+#endif
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() != 3) {
+        std::fputs(tr("用法：datamanager --init-archive-server \"host=服务器 dbname=数据库 user=postgres\"\n"
+                      "  在该数据库中建立部门档案库（模式 archive 与角色 dm_owner、dm_technician）。\n").toUtf8(), stderr);
+        return 2;
+    }
+    QString report;
+    const bool ok = initArchiveServer(arguments.at(2), &report);
+    std::fputs((report + u'\n').toUtf8(), ok ? stdout : stderr);
+    return ok ? 0 : 1;
 }

@@ -62,5 +62,8 @@ private:
 // conninfo names, as a user that may make roles. A schema made already is
 // left as it is; a newer one is refused. *report says what was done or why not.
 bool initArchiveServer(const QString &conninfo, QString *report);
+// "datamanager --init-archive-server CONNINFO": the same, said on the
+// console; the exit status: 0 made or there already, 1 not, 2 misused.
+int initArchiveServerCommand(int argc, char *argv[]);
 
 #endif // SERVERCONNECTION_H
