@@ -193,6 +193,10 @@ bool ServerSender::sendBatch(bool *more)
         return true;
 
     QSqlDatabase &db = m_server.db();
+    if (!db.isOpen()) {
+        m_error = tr("与服务器的连接中断");
+        return false;
+    }
     if (!db.transaction())
         return failServer(db.lastError());
     QSqlQuery insert(db);
