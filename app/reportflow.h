@@ -2,6 +2,7 @@
 #define REPORTFLOW_H
 
 #include "phasordiagram.h"
+#include "reportpage.h"
 #include "reportinfo.h"
 #include "wiringdiagnosis.h"
 
@@ -26,6 +27,11 @@ public:
         QStringList groups;
         PhasorDiagram::Orientation orientation;
         std::function<WiringDiagnosis::LoadWindow(int row)> windowFor;
+        // The header of a row's page where the archive ties its group to a
+        // meter; the one asked for in 报告信息 otherwise.
+        std::function<std::optional<ReportInfo>(int row)> archivedInfo;
+        // A PDF of these rows has been written.
+        std::function<void(const QString &fileName, const QList<int> &rows)> written;
     };
     enum class Outcome { Written, Failed, Cancelled };
 
@@ -49,6 +55,9 @@ public:
     void paint(QPrinter &printer, const QList<int> &rows, const ReportInfo &info) const;
 
 private:
+    // The page of a row: its meter's header, or info.
+    ReportPage pageFor(int row, const ReportInfo &info) const;
+
     QWidget *m_parent;
     Source m_source;
 };

@@ -38,8 +38,8 @@ QString reasonOf(const QSqlError &error)
         return tr("磁盘已满");
     case CannotOpen:
         return tr("文件无法打开");
-    case IoError:
-        return tr("读写出错");
+    case IoError: // a write refused for want of room comes as an I/O error
+        return tr("读写出错（磁盘已满或设备故障）");
     default:
         return error.text().isEmpty() ? tr("未知错误") : error.text();
     }

@@ -37,6 +37,13 @@ QVariant dateOrNull(const QDate &date)
     return date.isValid() ? QVariant(date.toString(Qt::ISODate)) : QVariant(QMetaType::fromType<QString>());
 }
 
+// A text as typed; an empty one is stored empty, not as NULL (Qt's null
+// string binds as NULL).
+QVariant textOf(const QString &text)
+{
+    return text.isNull() ? QVariant(QStringLiteral("")) : QVariant(text);
+}
+
 QVariant numberOrNull(double value)
 {
     return std::isnan(value) ? QVariant(QMetaType::fromType<double>()) : QVariant(value);
@@ -58,6 +65,7 @@ struct StoredVerdict
 StoredVerdict verdictFor(const QString &groupText)
 {
     StoredVerdict stored;
+    stored.form = QStringLiteral("");
     const std::optional<GroupValues> values = GroupValues::fromText(groupText);
     const Verdict verdict = verdictOf(values);
     stored.verdict = verdict.text;
@@ -67,7 +75,7 @@ StoredVerdict verdictFor(const QString &groupText)
     stored.wiringCode = int(values->wiringCode);
     stored.activePower = values->activePowerSum;
     const WiringDiagnosis::Diagnosis diagnosis = WiringDiagnosis::diagnose(*values);
-    stored.form = diagnosis.form;
+    stored.form = diagnosis.form.isNull() ? QStringLiteral("") : diagnosis.form;
     stored.k = diagnosis.k;
     // Wrong: a form other than the correct one named, where the load does
     // not leave the correct one open; or a lost voltage or current.
@@ -155,8 +163,9 @@ qint64 ArchiveStore::readIdFor(const Archive::Arrival &arrival, bool *ok)
     // A read is found by its uid, or by the copy it was kept in: the groups
     // of a copy may reach the archive from the read and from the copy.
     query.prepare(QStringLiteral("SELECT id FROM reads WHERE uid = ? OR (origin <> '' AND origin = ? AND source <> 'file')"));
+    const QString origin = arrival.origin.isNull() ? QStringLiteral("") : arrival.origin;
     query.addBindValue(arrival.readUid);
-    query.addBindValue(arrival.origin);
+    query.addBindValue(origin);
     *ok = query.exec();
     if (!*ok) {
         fail(query);
@@ -168,7 +177,7 @@ qint64 ArchiveStore::readIdFor(const Archive::Arrival &arrival, bool *ok)
     query.addBindValue(arrival.readUid.isEmpty() ? QUuid::createUuid().toString(QUuid::WithoutBraces) : arrival.readUid);
     query.addBindValue(isoOf(arrival.readStart.isValid() ? arrival.readStart : QDateTime::currentDateTime()));
     query.addBindValue(arrival.source);
-    query.addBindValue(arrival.origin);
+    query.addBindValue(origin);
     query.addBindValue(userName());
     *ok = query.exec();
     if (!*ok)
@@ -331,7 +340,7 @@ bool ArchiveStore::reviseMeter(const QString &meterUid, const Archive::MeterDeta
     for (const QString &value : { QUuid::createUuid().toString(QUuid::WithoutBraces), *uid, details.accountNo,
                                   details.customer, details.site, details.meterNo, details.ctRatio,
                                   details.ptRatio, now(), userName() })
-        query.addBindValue(value);
+        query.addBindValue(textOf(value));
     if (!query.exec())
         return fail(query);
     return commit();
@@ -351,9 +360,9 @@ bool ArchiveStore::reviseTests(const QStringList &readingUids, const Archive::Te
         query.addBindValue(readingUid);
         query.addBindValue(details.meterUid.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(details.meterUid));
         query.addBindValue(details.testDate.toString(Qt::ISODate));
-        query.addBindValue(details.tester);
+        query.addBindValue(textOf(details.tester));
         query.addBindValue(int(details.voided));
-        query.addBindValue(details.voidReason);
+        query.addBindValue(textOf(details.voidReason));
         query.addBindValue(dateOrNull(details.correctedOn));
         for (const std::optional<double> &value : details.registers)
             query.addBindValue(value ? QVariant(*value) : QVariant(QMetaType::fromType<double>()));
@@ -374,7 +383,7 @@ bool ArchiveStore::keepReport(const QString &fileName, const QByteArray &pdf, co
     query.addBindValue(QUuid::createUuid().toString(QUuid::WithoutBraces));
     query.addBindValue(now());
     query.addBindValue(userName());
-    query.addBindValue(QFileInfo(fileName).fileName());
+    query.addBindValue(textOf(QFileInfo(fileName).fileName()));
     query.addBindValue(QString::fromLatin1(QCryptographicHash::hash(pdf, QCryptographicHash::Sha256).toHex()));
     query.addBindValue(pdf);
     if (!query.exec())

@@ -37,7 +37,12 @@ public:
     void enqueue(const Job &job)
     {
         m_queue.push_back(job);
-        drain(false);
+        // While the archive cannot be written, the retry takes the queue in
+        // whole: trying each arrival would wait out the lock once per arrival.
+        if (m_retry->isActive())
+            report(m_told);
+        else
+            drain(false);
     }
 
     void takeInCopies() { drain(true); }
@@ -46,6 +51,8 @@ public:
     {
         drain(false);
         m_connection.reset();
+        delete m_retry; // a timer is stopped in its own thread
+        m_retry = nullptr;
     }
 
 private:
@@ -100,13 +107,19 @@ private:
             if (!problem.isEmpty())
                 m_connection.reset(); // opened afresh next time: the file may be replaced or repaired
         }
-        int waiting = 0;
-        for (const Job &job : m_queue)
-            waiting += int(job.arrival.groups.size());
         if (problem.isEmpty())
             m_retry->stop();
         else if (!m_retry->isActive())
             m_retry->start();
+        report(problem);
+    }
+
+    // Tells the window what stands in the way and how many groups wait.
+    void report(const QString &problem)
+    {
+        int waiting = 0;
+        for (const Job &job : m_queue)
+            waiting += int(job.arrival.groups.size());
         if (problem != m_told || waiting != m_toldWaiting) {
             m_told = problem;
             m_toldWaiting = waiting;
