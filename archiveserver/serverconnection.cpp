@@ -54,6 +54,32 @@ const Reason Reasons[] = {
     { "connection to server", "无法连接服务器", ServerConnection::Failure::Unreachable },
 };
 
+// The driver hands libpq the options in the local 8-bit code page, and the
+// server takes what it is sent for UTF-8: on a Windows whose code page is
+// not UTF-8 (GBK on a Chinese one) a name outside ASCII would reach the
+// server mangled. File names (sslrootcert, ...) are libpq's own, in that
+// code page, and work.
+bool passesCodePage(const QString &options)
+{
+#ifdef Q_OS_WIN
+    if (GetACP() == CP_UTF8)
+        return true;
+    for (const QString &part : options.split(u' ', Qt::SkipEmptyParts)) {
+        const QString key = part.section(u'=', 0, 0);
+        if (key.endsWith(QLatin1String("cert")) || key.endsWith(QLatin1String("key"))
+            || key.endsWith(QLatin1String("file")) || key.endsWith(QLatin1String("crl")))
+            continue;
+        for (const QChar c : part)
+            if (c.unicode() > 127)
+                return false;
+    }
+    return true;
+#else
+    Q_UNUSED(options);
+    return true;
+#endif
+}
+
 } // namespace
 
 int ServerConnection::schemaVersion()
@@ -152,6 +178,9 @@ bool ServerConnection::open(bool checkSchema)
         options += QStringLiteral(" keepalives_idle=20 keepalives_interval=5 keepalives_count=3 tcp_user_timeout=30000");
     m_db.setConnectOptions(options);
     const QString password = m_password.isEmpty() ? sessionPassword() : m_password;
+    if (!passesCodePage(options + u' ' + password))
+        return fail(tr("用户名、数据库名和密码只能用英文字母、数字和符号：这台 Windows 的系统代码页不是 UTF-8，"
+                       "PostgreSQL 驱动会把中文传错（可改用英文名，或在“区域设置”中启用 UTF-8 支持）"), Failure::Refused);
     if (!password.isEmpty())
         m_db.setPassword(password);
     if (!m_db.open()) {

@@ -70,9 +70,12 @@ bool ServerSender::failServer(const QSqlError &error)
 std::optional<qint64> ServerSender::unsentGroups(ArchiveConnection &local, const QString &serverUid)
 {
     QSqlQuery query(local.db());
+    // Not reached yet this time: the server that took the most before.
     query.prepare(QStringLiteral("SELECT count(*) FROM readings WHERE id > coalesce("
-                                 "(SELECT last_id FROM sent WHERE server = ? AND table_name = 'readings'), 0)"));
-    query.addBindValue(serverUid);
+                                 "(SELECT max(last_id) FROM sent WHERE (server = ? OR ? = '') AND table_name = 'readings'), 0)"));
+    const QString server = serverUid.isEmpty() ? QStringLiteral("") : serverUid; // not NULL
+    query.addBindValue(server);
+    query.addBindValue(server);
     if (!query.exec() || !query.next())
         return std::nullopt;
     return query.value(0).toLongLong();

@@ -29,7 +29,7 @@ public:
     const QString &error() const { return m_error; }
 
     // Groups (readings) of the local archive a server has not yet taken;
-    // serverUid empty: the server is not known yet, so all of them.
+    // serverUid empty: not reached yet, the one that took the most before.
     static std::optional<qint64> unsentGroups(ArchiveConnection &local, const QString &serverUid);
 
 private:

@@ -6,13 +6,25 @@
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 #include "archiveconnection.h"
+#include "archivedialog.h"
+#include "archivelink.h"
 #include "archivequery.h"
 #include "archivestore.h"
 #include "serverconnection.h"
+#include "serverlink.h"
 #include "serverquery.h"
+#include "serversettings.h"
 #include "serversync.h"
+#include "toolsettings.h"
+#include "windowdriver.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
+#include <QSpinBox>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSqlError>
@@ -113,6 +125,9 @@ private slots:
         if (m_host.isEmpty() || m_port.isEmpty())
             QSKIP("No PostgreSQL server: DM_PG_HOST/DM_PG_PORT unset (tools/check.sh starts one with tools/pgserver.sh)");
         QVERIFY(m_dir.isValid());
+        // The window's settings and archive of this test alone (other tests run beside it).
+        qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toUtf8());
+        qputenv("XDG_DATA_HOME", m_dir.filePath(QStringLiteral("data")).toUtf8());
         freshDatabase(); // the roles exist from here on
         adminValue(QStringLiteral("postgres"), QStringLiteral("DO $$ BEGIN IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = '%1')"
                                                               " THEN CREATE ROLE %1 LOGIN PASSWORD '%2' IN ROLE dm_technician; END IF; END $$")
@@ -124,6 +139,71 @@ private slots:
     {
         for (const QString &db : std::as_const(m_databases))
             adminValue(QStringLiteral("postgres"), QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(db));
+    }
+
+    // The window: 档案库 set in its dialog, the password asked once, a read
+    // sent as it ends, the 档案 window searching the server; with the
+    // server away, the local archive, and what waits for the server told.
+    void window()
+    {
+        const QString db = freshDatabase();
+        ServerConnection::setSessionPassword(QString());
+        const auto restore = qScopeGuard([] {
+            ServerSettings().save();
+            ServerConnection::setSessionPassword(Password);
+        });
+        WindowDriver driver;
+        auto *state = driver.window().findChild<QLabel *>(QStringLiteral("serverState"));
+        QCOMPARE(state->text(), QStringLiteral("档案库：仅本机"));
+        driver.dialogs().answer(QStringLiteral("serverSettings"), [&](QDialog *dialog) {
+            dialog->findChild<QCheckBox *>(QStringLiteral("serverEnabled"))->setChecked(true);
+            dialog->findChild<QLineEdit *>(QStringLiteral("host"))->setText(QStringLiteral("localhost"));
+            dialog->findChild<QSpinBox *>(QStringLiteral("port"))->setValue(m_port.toInt());
+            dialog->findChild<QLineEdit *>(QStringLiteral("database"))->setText(db);
+            dialog->findChild<QLineEdit *>(QStringLiteral("user"))->setText(Tech);
+            auto *ssl = dialog->findChild<QComboBox *>(QStringLiteral("sslMode"));
+            ssl->setCurrentIndex(ssl->findData(QStringLiteral("require")));
+            dialog->accept();
+        });
+        QPointer<QInputDialog> asked;
+        driver.dialogs().answer(QStringLiteral("serverPassword"), [&](QDialog *dialog) { asked = qobject_cast<QInputDialog *>(dialog); });
+        driver.action("action_archive_server")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(asked, 20000);
+        QVERIFY2(state->text().startsWith(QStringLiteral("无法连接：需要密码")), qPrintable(state->text()));
+        QVERIFY(!ToolSettings().allKeys().join(u' ').contains(QLatin1String("assword")));
+        asked->setTextValue(Password);
+        asked->accept();
+        QTRY_COMPARE_WITH_TIMEOUT(state->text(), QStringLiteral("已同步"), 20000);
+
+        ArchiveLink *archive = driver.window().archive();
+        const auto read = [archive](const QStringList &groups) {
+            archive->readBegun();
+            for (const QString &group : groups)
+                archive->groupArrived(group);
+            archive->readFinished(groups.first() + QStringLiteral(".dat")); // a copy's name of its own
+        };
+        read({ group(1), group(2) });
+        QTRY_COMPARE_WITH_TIMEOUT(count(db, QStringLiteral("readings")), 2, 20000);
+        QTRY_COMPARE(state->text(), QStringLiteral("已同步"));
+        const auto search = [&driver](const QString &where, int rows) {
+            driver.action("action_archive")->trigger();
+            QPointer<ArchiveDialog> dialog = driver.window().findChild<ArchiveDialog *>();
+            QVERIFY(dialog);
+            const QString note = dialog->findChild<QLabel *>(QStringLiteral("note"))->text();
+            QVERIFY2(note.startsWith(where), qPrintable(note));
+            QCOMPARE(dialog->results()->rowCount(), rows);
+            dialog->close();
+            QTRY_VERIFY(!dialog);
+        };
+        search(QStringLiteral("部门服务器"), 2);
+
+        ServerSettings away = ServerSettings::load();
+        away.port = 1;
+        driver.window().server()->apply(away);
+        QTRY_VERIFY_WITH_TIMEOUT(state->text().startsWith(QStringLiteral("无法连接：服务器没有运行")), 20000);
+        read({ group(3) });
+        QTRY_VERIFY2_WITH_TIMEOUT(state->text().endsWith(QStringLiteral("；未同步 1 组")), qPrintable(state->text()), 20000);
+        search(QStringLiteral("本机档案（服务器无法连接：服务器没有运行"), 3);
     }
 
     void send_data()
@@ -387,5 +467,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestArchiveServer)
+QTEST_MAIN(TestArchiveServer)
 #include "tst_archiveserver.moc"
