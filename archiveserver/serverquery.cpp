@@ -87,9 +87,29 @@ QList<Archive::TestRow> ServerQuery::search(const ArchiveQuery::Filter &filter)
         conditions << QStringLiteral("t.wrong_wiring");
     const QString text = filter.text.trimmed();
     if (!text.isEmpty()) {
-        // Both sides by their trigram indexes (meters_now.haystack, tests_now.tester).
-        conditions << QStringLiteral("(t.meter_uid IN (SELECT meter_uid FROM meters_now WHERE haystack ILIKE ?)"
-                                     " OR t.tester ILIKE ?)");
+        // Few meters match: their tests by the trigram indexes, then sorted;
+        // many: the newest tests walked by date until enough match (either
+        // way round for the other is a scan of a million rows).
+        // Meters first: a text too short for trigrams matches many of them.
+        int matches = 0;
+        for (const char *sql : { "SELECT count(*) FROM (SELECT 1 FROM meters_now WHERE haystack ILIKE ? LIMIT 2001) m",
+                                 "SELECT count(*) FROM (SELECT 1 FROM tests_now WHERE tester ILIKE ? LIMIT 2001) t" }) {
+            QSqlQuery count(m_connection.db());
+            count.prepare(QString::fromLatin1(sql));
+            count.addBindValue(containing(text));
+            if (!count.exec() || !count.next()) {
+                m_error = m_connection.describe(count.lastError());
+                return {};
+            }
+            matches += count.value(0).toInt();
+            if (matches > 2000)
+                break;
+        }
+        conditions << (matches <= 2000
+                           ? QStringLiteral("t.id IN (SELECT id FROM tests_now WHERE meter_uid IN (SELECT meter_uid FROM meters_now"
+                                            " WHERE haystack ILIKE ?) UNION ALL SELECT id FROM tests_now WHERE tester ILIKE ?)")
+                           : QStringLiteral("(t.meter_uid IN (SELECT meter_uid FROM meters_now WHERE haystack ILIKE ?)"
+                                            " OR t.tester ILIKE ?)"));
         values << containing(text) << containing(text);
     }
     const QString where = conditions.isEmpty() ? QString() : QStringLiteral("WHERE ") + conditions.join(QStringLiteral(" AND "));
