@@ -5,6 +5,8 @@
 #include "groupsummary.h"
 #include "groupverdict.h"
 #include "historyplot.h"
+#include "serverconnection.h"
+#include "serverquery.h"
 #include "tableexport.h"
 #include "wiringdiagnosis.h"
 
@@ -189,6 +191,13 @@ void ArchiveDialog::fill(QTableWidget *table, const QList<Archive::TestRow> &row
     table->resizeColumnsToContents();
 }
 
+void ArchiveDialog::setServer(ServerConnection *server, const QString &why)
+{
+    m_server = server;
+    m_serverProblem = why;
+    search();
+}
+
 void ArchiveDialog::search()
 {
     ArchiveQuery::Filter filter;
@@ -198,16 +207,35 @@ void ArchiveDialog::search()
         filter.to = m_to->date();
     }
     filter.wrongOnly = m_wrongOnly->isChecked();
-    ArchiveQuery query(m_connection);
     QElapsedTimer timer;
     timer.start();
-    m_found = query.search(filter);
+    QString error;
+    m_onServer = false;
+    QString why = m_serverProblem;
+    if (m_server && (m_server->isOpen() || m_server->open())) {
+        ServerQuery query(*m_server);
+        m_found = query.search(filter);
+        m_onServer = query.error().isEmpty();
+        why = query.error();
+        if (!m_onServer)
+            m_server->close(); // opened anew next time
+    } else if (m_server) {
+        why = m_server->error();
+    }
+    if (!m_onServer) {
+        ArchiveQuery query(m_connection);
+        timer.restart();
+        m_found = query.search(filter);
+        error = query.error();
+    }
     const qint64 ms = timer.elapsed();
     fill(m_results, m_found, true);
-    if (!query.error().isEmpty())
-        m_note->setText(query.error());
+    const QString where = m_onServer ? tr("部门服务器（所有人的检测）")
+                          : why.isEmpty() ? tr("本机档案") : tr("本机档案（服务器无法连接：%1）").arg(why);
+    if (!error.isEmpty())
+        m_note->setText(error);
     else
-        m_note->setText(tr("本机档案：找到%1项%2（%3毫秒）").arg(m_found.size())
+        m_note->setText(tr("%1：找到%2项%3（%4毫秒）").arg(where).arg(m_found.size())
                             .arg(m_found.size() >= filter.limit ? tr("，只列出最新的%1项").arg(filter.limit) : QString())
                             .arg(ms));
     if (!m_found.isEmpty())
@@ -220,7 +248,13 @@ void ArchiveDialog::showHistory()
 {
     const int row = m_results->currentRow();
     const QString meterUid = row >= 0 && row < m_found.size() ? m_found.at(row).meter.uid : QString();
-    m_visits = meterUid.isEmpty() ? QList<Archive::TestRow>() : ArchiveQuery(m_connection).history(meterUid);
+    // From where the search found the meter.
+    if (meterUid.isEmpty())
+        m_visits.clear();
+    else if (m_onServer && m_server->isOpen())
+        m_visits = ServerQuery(*m_server).history(meterUid);
+    else
+        m_visits = ArchiveQuery(m_connection).history(meterUid);
     if (meterUid.isEmpty()) {
         m_historyTitle->setText(row >= 0 ? tr("此次检测未关联电能表。") : QString());
     } else {

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 class ArchiveConnection;
+class ServerConnection;
 class QCheckBox;
 class QDateEdit;
 class QLabel;
@@ -31,6 +32,11 @@ public:
     QTableWidget *history() const { return m_history; }
     QLineEdit *searchBox() const { return m_search; }
 
+    // The department's server, searched (every technician's tests) while it
+    // answers, else the local archive; the note says which. why: the
+    // reason the server is not asked, when server is null.
+    void setServer(ServerConnection *server, const QString &why);
+
 public slots:
     // Runs the search as the fields stand.
     void search();
@@ -48,6 +54,9 @@ private:
     static void fill(QTableWidget *table, const QList<Archive::TestRow> &rows, bool withMeter);
 
     ArchiveConnection &m_connection;
+    ServerConnection *m_server = nullptr;
+    QString m_serverProblem;
+    bool m_onServer = false;
     QLineEdit *m_search;
     QCheckBox *m_byDate;
     QDateEdit *m_from;

@@ -28,6 +28,7 @@ ArchiveLink::ArchiveLink(Window window, const QString &path)
 {
     connect(m_writer, &ArchiveWriter::stateChanged, this, &ArchiveLink::showState);
     connect(m_writer, &ArchiveWriter::stored, this, &ArchiveLink::markKnown);
+    connect(m_writer, &ArchiveWriter::readStored, this, &ArchiveLink::changed);
     showState(QString(), 0);
 
     const QIcon icon = QApplication::style()->standardIcon(QStyle::SP_DriveHDIcon);
@@ -71,6 +72,7 @@ void ArchiveLink::setStateButton(QToolButton *button)
 void ArchiveLink::setStateText(const QString &text)
 {
     m_stateText = text;
+    emit stateChanged(text, !m_problem.isEmpty());
     if (!m_button)
         return;
     m_button->setToolTip(tr("档案查询、历史读取、关联电能表、导入档案、校验档案\n%1").arg(text));
@@ -212,6 +214,7 @@ void ArchiveLink::tie(const QStringList &groups)
     info.currentRatio = chosen.ctRatio;
     info.voltageRatio = chosen.ptRatio;
     info.save();
+    emit changed();
     if (m_dialog)
         m_dialog->search();
 }
@@ -277,6 +280,7 @@ void ArchiveLink::openArchiveWindow()
         m_window.show(groups, row);
     });
     connect(m_dialog, &ArchiveDialog::tieRequested, this, &ArchiveLink::tie);
+    emit archiveWindowOpened(m_dialog);
     m_dialog->show();
 }
 
@@ -300,6 +304,7 @@ void ArchiveLink::importFile()
         Prompts::tell(m_window.widget, tr("导入档案"), tr("导入失败！"), store.error());
         return;
     }
+    emit changed();
     Prompts::tell(m_window.widget, tr("导入档案"), tr("已导入%1组，%2组已在档案中。").arg(added).arg(known));
     if (m_dialog)
         m_dialog->search();

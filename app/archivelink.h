@@ -54,6 +54,7 @@ public:
     // Where the archive stands, in words.
     QString stateText() const { return m_stateText; }
     ArchiveWriter *writer() const { return m_writer; }
+    const QString &path() const { return m_path; }
 
     // The instrument's read: begun, a group arrived, the bytes of an
     // arrival handled (their groups go to the archive together), ended.
@@ -77,6 +78,14 @@ public:
     // The archive opened for reading and ties, in the window's thread; none
     // (told under title) when it cannot be opened.
     ArchiveConnection *connection(const QString &title);
+
+signals:
+    // A read, a tie or an import is in the archive (for the department's server).
+    void changed();
+    // Where the archive stands changed; problem: it cannot be written.
+    void stateChanged(const QString &text, bool problem);
+    // The 档案 window was opened (the server's search joins it).
+    void archiveWindowOpened(ArchiveDialog *dialog);
 
 private:
     // Opens the window's connection, if not open; the reason in m_openError.

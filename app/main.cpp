@@ -1,4 +1,5 @@
 #include "mainwindow.h"
+#include "serverconnection.h"
 #include "workingfolder.h"
 
 #include <QApplication>
@@ -6,6 +7,10 @@
 
 int main(int argc, char *argv[])
 {
+    // Makes a department's archive on a PostgreSQL server and exits.
+    if (argc > 1 && qstrcmp(argv[1], "--init-archive-server") == 0)
+        return initArchiveServerCommand(argc, argv);
+
     // The toolkit's own standard texts (dialog buttons, file dialogs) in
     // Chinese. A missing catalogue only leaves those texts in English.
     QTranslator translator;

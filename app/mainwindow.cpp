@@ -8,6 +8,7 @@
 #include "overviewdialog.h"
 #include "prompts.h"
 #include "screenfit.h"
+#include "serverlink.h"
 #include "tableexport.h"
 #include "toolbar.h"
 #include "wiringcheckdialog.h"
@@ -67,6 +68,8 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->action_help, &QAction::triggered, this, [this] { HelpDialog::showGuide(this); });
     QList<QAction *> archiveActions = archiveLink->actions();
     archiveActions.insert(1, ui->action_history);
+    serverLink = new ServerLink(this, archiveLink, statusBar());
+    archiveActions << serverLink->settingsAction();
     archiveLink->setStateButton(Toolbar::addAdditions(ui->mainToolBar, { ui->action_pdf, ui->action_print, ui->action_export_table },
                                                       { ui->action_wiring_check, ui->action_overview, ui->action_help },
                                                       archiveActions));

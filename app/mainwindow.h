@@ -22,6 +22,7 @@
 #include <optional>
 
 class ArchiveLink;
+class ServerLink;
 class MainWindowForm;
 class OverviewDialog;
 class QLabel;
@@ -64,6 +65,7 @@ public:
     InstrumentSession *instrumentSession() const { return session; }
     // The archive of every test, for tests and tools.
     ArchiveLink *archive() const { return archiveLink; }
+    ServerLink *server() const { return serverLink; }
 
 public slots:
     void readCom();
@@ -144,6 +146,7 @@ private:
     ReadingArchive readingArchive;
     // The archive of every test.
     ArchiveLink *archiveLink;
+    ServerLink *serverLink;
 };
 
 #endif // MAINWINDOW_H

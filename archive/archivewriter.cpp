@@ -89,7 +89,11 @@ private:
                     problem = store.error();
                     break;
                 }
-                if (!job.finish) {
+                if (job.finish) {
+                    QMetaObject::invokeMethod(m_writer, [writer = m_writer, uid = job.arrival.readUid] {
+                        emit writer->readStored(uid);
+                    }, Qt::QueuedConnection);
+                } else {
                     const QString uid = job.arrival.readUid;
                     const int first = job.arrival.firstSeq;
                     QMetaObject::invokeMethod(m_writer, [writer = m_writer, uid, first, known] {

@@ -50,6 +50,8 @@ signals:
     // Groups of the read are in the archive: known[i] is whether group
     // firstSeq + i was in it before this read.
     void stored(const QString &readUid, int firstSeq, const QList<bool> &known);
+    // The read has ended and everything of it is in the archive.
+    void readStored(const QString &readUid);
     // Where the archive stands: problem empty when it can be written;
     // waiting: groups not in it yet.
     void stateChanged(const QString &problem, int waiting);

@@ -7,11 +7,17 @@
 # (./build-sanitize); last every fuzz target for 20 s (tools/fuzz.sh, with
 # clang into ./build-fuzz). DM_SKIP_WINDOWS=1 skips the Windows round,
 # DM_SKIP_SANITIZE=1 the sanitizer round, DM_SKIP_FUZZ=1 the fuzzing;
-# DM_FUZZ_SECONDS sets the time per fuzz target.
+# DM_FUZZ_SECONDS sets the time per fuzz target. A PostgreSQL server of its
+# own runs for the tests of the department's archive (tools/pgserver.sh).
 set -e
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
 tools/build.sh
+# The department's archive is tested against a real PostgreSQL server, one
+# for the whole command (tools/pgserver.sh), stopped however the command ends.
+pgserver=$(tools/pgserver.sh start)
+eval "$pgserver"
+trap 'tools/pgserver.sh stop' EXIT
 QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j"$(nproc)"
 
 if [ "${DM_SKIP_WINDOWS:-0}" != 1 ]; then

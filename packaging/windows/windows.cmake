@@ -8,13 +8,17 @@ install(TARGETS datamanager RUNTIME DESTINATION .)
 
 # qwindows: the windows platform; the Vista style: the native look; qjpeg:
 # the window icon (:/pic/logo.jpg). PNG is read by Qt Gui itself. qsqlite:
-# the archive (SQLite is inside the plugin).
-# The SDK's Qt SQL brings no list of its plugins: the driver's own package.
-if(NOT TARGET Qt6::QSQLiteDriverPlugin)
-    find_package(Qt6QSQLiteDriverPlugin REQUIRED CONFIG HINTS ${Qt6Sql_DIR})
-endif()
+# the archive (SQLite is inside the plugin); qsqlpsql: the department's
+# server, which brings libpq.dll and OpenSSL's two DLLs by its imports
+# (the executable's own imports never name them).
+# The SDK's Qt SQL brings no list of its plugins: each driver's own package.
+foreach(driver QSQLiteDriverPlugin QPSQLDriverPlugin)
+    if(NOT TARGET Qt6::${driver})
+        find_package(Qt6${driver} REQUIRED CONFIG HINTS ${Qt6Sql_DIR})
+    endif()
+endforeach()
 set(DM_WINDOWS_PLUGINS Qt6::QWindowsIntegrationPlugin Qt6::QWindowsVistaStylePlugin Qt6::QJpegPlugin
-    Qt6::QSQLiteDriverPlugin)
+    Qt6::QSQLiteDriverPlugin Qt6::QPSQLDriverPlugin)
 set(DM_WINDOWS_PLUGIN_FILES)
 foreach(plugin IN LISTS DM_WINDOWS_PLUGINS)
     get_target_property(type ${plugin} QT_PLUGIN_TYPE)
@@ -41,9 +45,11 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/readme.txt DESTINATION .)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/licenses/README.txt DESTINATION licenses)
 install(FILES /usr/share/common-licenses/LGPL-3 DESTINATION licenses RENAME Qt-LGPL-3.txt)
 install(FILES /usr/share/common-licenses/GPL-3 DESTINATION licenses RENAME Qt-GPL-3.txt)
+install(FILES /usr/share/common-licenses/Apache-2.0 DESTINATION licenses RENAME OpenSSL-Apache-2.0.txt)
 foreach(copyright
         libxlsxwriter-dev:libxlsxwriter.txt libz-mingw-w64-dev:zlib.txt
-        gcc-mingw-w64-base:gcc-runtime.txt mingw-w64-common:mingw-w64-runtime.txt)
+        gcc-mingw-w64-base:gcc-runtime.txt mingw-w64-common:mingw-w64-runtime.txt
+        libpq5:libpq.txt libssl3:openssl.txt)
     string(REPLACE ":" ";" pair ${copyright})
     list(GET pair 0 package)
     list(GET pair 1 name)

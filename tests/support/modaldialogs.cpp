@@ -43,6 +43,10 @@ void ModalDialogs::poll()
         return;
     modal->setProperty("answered", true);
 
+    if (auto *dialog = qobject_cast<QDialog *>(modal); dialog && m_scripts.contains(dialog->objectName())) {
+        m_scripts.take(dialog->objectName())(dialog);
+        return;
+    }
     if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
         fileDialogs.append({ dialog->windowTitle(), dialog->directory().path(), dialog->nameFilters(),
                              dialog->acceptMode() == QFileDialog::AcceptSave });

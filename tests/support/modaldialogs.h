@@ -35,6 +35,8 @@ public:
     // it takes the next entry.
     void fillReportInfo(const QMap<QString, QString> &fields, bool accept = true)
     { m_reportInfo.append({ fields, accept }); }
+    // The next dialog of this object name is handed to fn, which answers it.
+    void answer(const QString &objectName, std::function<void(QDialog *)> fn) { m_scripts.insert(objectName, std::move(fn)); }
     // Progress dialogs seen from now on are cancelled.
     void cancelProgress() { m_cancelProgress = true; }
     // Runs fn on every message box before it is closed (e.g. to let serial
@@ -60,6 +62,7 @@ private:
     bool m_cancelProgress = false;
     QList<QPair<QMap<QString, QString>, bool>> m_reportInfo;
     std::function<void(QMessageBox *)> m_whileOpen;
+    QMap<QString, std::function<void(QDialog *)>> m_scripts;
 };
 
 #endif // MODALDIALOGS_H

@@ -30,7 +30,12 @@ imports=$(find "$package" -name '*.exe' -o -name '*.dll' | while read -r pe; do
     x86_64-w64-mingw32-objdump -p "$pe" | sed -n 's/^\tDLL Name: //p'
 done | sort -u)
 for dll in $(cd "$package" && ls -- *.dll); do
-    printf '%s\n' "$imports" | grep -qxF "$dll" || fail "$dll is shipped, but nothing imports it"
+    printf '%s\n' "$imports" | grep -qixF "$dll" || fail "$dll is shipped, but nothing imports it"
+done
+# The archives' drivers and what they load at run time, with their licences.
+for file in Qt6Sql.dll sqldrivers/qsqlite.dll sqldrivers/qsqlpsql.dll libpq.dll libssl-3-x64.dll libcrypto-3-x64.dll \
+            licenses/libpq.txt licenses/openssl.txt licenses/OpenSSL-Apache-2.0.txt; do
+    [ -s "$package/$file" ] || fail "the package lacks $file"
 done
 sh "$tools/make-prefix.sh" "$prefix"
 export WINEPREFIX="$prefix" WINEDEBUG=-all USER=技术员 LOGNAME=技术员

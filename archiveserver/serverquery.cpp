@@ -1,0 +1,124 @@
+#include "serverquery.h"
+
+#include "serverconnection.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+// An ILIKE pattern that matches the text itself anywhere, whatever % or _ it
+// holds (the backslash is PostgreSQL's escape by default).
+QString containing(const QString &text)
+{
+    QString escaped = text;
+    escaped.replace(u'\\', QStringLiteral("\\\\")).replace(u'%', QStringLiteral("\\%")).replace(u'_', QStringLiteral("\\_"));
+    return u'%' + escaped + u'%';
+}
+
+const char TestColumns[] =
+    "SELECT t.id, t.reading_uid, r.group_text, t.test_date, m.meter_uid, m.account_no, m.customer, m.site,"
+    " m.meter_no, m.ct_ratio, m.pt_ratio, t.tester, r.wiring_code, r.verdict, r.severity, r.wrong_wiring, r.k,"
+    " r.p_total, t.voided, v.void_reason, v.corrected_on, r.diagnosis_version"
+    " FROM tests_now t JOIN readings r ON r.uid = t.reading_uid"
+    " LEFT JOIN meters_now m ON m.meter_uid = t.meter_uid"
+    " LEFT JOIN test_revisions v ON v.id = t.revision_id ";
+
+} // namespace
+
+ServerQuery::ServerQuery(ServerConnection &connection)
+    : m_connection(connection)
+{
+}
+
+QList<Archive::TestRow> ServerQuery::tests(const QString &where, const QString &order, const QVariantList &values)
+{
+    QList<Archive::TestRow> rows;
+    QSqlQuery query(m_connection.db());
+    query.setForwardOnly(true);
+    query.prepare(QString::fromLatin1(TestColumns) + where + order);
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    if (!query.exec()) {
+        m_error = m_connection.describe(query.lastError());
+        return rows;
+    }
+    while (query.next()) {
+        Archive::TestRow row;
+        row.readingId = query.value(0).toLongLong();
+        row.readingUid = query.value(1).toString();
+        row.groupText = query.value(2).toString();
+        row.date = QDate::fromString(query.value(3).toString(), Qt::ISODate);
+        row.meter.uid = query.value(4).toString();
+        row.meter.details = { query.value(5).toString(), query.value(6).toString(), query.value(7).toString(),
+                              query.value(8).toString(), query.value(9).toString(), query.value(10).toString() };
+        row.tester = query.value(11).toString();
+        row.wiringCode = query.value(12).toInt();
+        row.verdict = query.value(13).toString();
+        row.severity = query.value(14).toInt();
+        row.wrongWiring = query.value(15).toBool();
+        if (!query.isNull(16))
+            row.k = query.value(16).toDouble();
+        if (!query.isNull(17))
+            row.activePower = query.value(17).toDouble();
+        row.voided = query.value(18).toBool();
+        row.voidReason = query.value(19).toString();
+        row.correctedOn = QDate::fromString(query.value(20).toString(), Qt::ISODate);
+        row.diagnosisVersion = query.value(21).toInt();
+        rows << row;
+    }
+    return rows;
+}
+
+QList<Archive::TestRow> ServerQuery::search(const ArchiveQuery::Filter &filter)
+{
+    m_error.clear();
+    QStringList conditions;
+    QVariantList values;
+    if (filter.from.isValid()) {
+        conditions << QStringLiteral("t.test_date >= ?");
+        values << filter.from.toString(Qt::ISODate);
+    }
+    if (filter.to.isValid()) {
+        conditions << QStringLiteral("t.test_date <= ?");
+        values << filter.to.toString(Qt::ISODate);
+    }
+    if (filter.wrongOnly)
+        conditions << QStringLiteral("t.wrong_wiring");
+    const QString text = filter.text.trimmed();
+    if (!text.isEmpty()) {
+        // Few meters match: their tests by the trigram indexes, then sorted;
+        // many: the newest tests walked by date until enough match (either
+        // way round for the other is a scan of a million rows).
+        // Meters first: a text too short for trigrams matches many of them.
+        int matches = 0;
+        for (const char *sql : { "SELECT count(*) FROM (SELECT 1 FROM meters_now WHERE haystack ILIKE ? LIMIT 2001) m",
+                                 "SELECT count(*) FROM (SELECT 1 FROM tests_now WHERE tester ILIKE ? LIMIT 2001) t" }) {
+            QSqlQuery count(m_connection.db());
+            count.prepare(QString::fromLatin1(sql));
+            count.addBindValue(containing(text));
+            if (!count.exec() || !count.next()) {
+                m_error = m_connection.describe(count.lastError());
+                return {};
+            }
+            matches += count.value(0).toInt();
+            if (matches > 2000)
+                break;
+        }
+        conditions << (matches <= 2000
+                           ? QStringLiteral("t.id IN (SELECT id FROM tests_now WHERE meter_uid IN (SELECT meter_uid FROM meters_now"
+                                            " WHERE haystack ILIKE ?) UNION ALL SELECT id FROM tests_now WHERE tester ILIKE ?)")
+                           : QStringLiteral("(t.meter_uid IN (SELECT meter_uid FROM meters_now WHERE haystack ILIKE ?)"
+                                            " OR t.tester ILIKE ?)"));
+        values << containing(text) << containing(text);
+    }
+    const QString where = conditions.isEmpty() ? QString() : QStringLiteral("WHERE ") + conditions.join(QStringLiteral(" AND "));
+    values << filter.limit;
+    return tests(where, QStringLiteral(" ORDER BY t.test_date DESC, t.id DESC LIMIT ?"), values);
+}
+
+QList<Archive::TestRow> ServerQuery::history(const QString &meterUid)
+{
+    m_error.clear();
+    return tests(QStringLiteral("WHERE t.meter_uid = ?"), QStringLiteral(" ORDER BY t.test_date, t.id"), { meterUid });
+}
