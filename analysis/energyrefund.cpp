@@ -396,9 +396,12 @@ QStringList refundLines(const GroupValues &values, const WiringDiagnosis::Diagno
             const std::optional<Form> form = WiringForms::formOf(c.form);
             if (!form || std::isinf(c.k))
                 continue;
+            const Interval range = kInterval(values, *form, accuracy);
+            if (range.known() && range.low == range.high) // the correct form: K is 1 whatever the errors
+                continue;
             lines << tr("K的范围（仪表准确度%1）：%2%3")
                          .arg(accuracy.instrumentText(), d.atEdge ? c.form + tr("：") : QString(),
-                              snapshotKText(c.k, kInterval(values, *form, accuracy), accuracy));
+                              snapshotKText(c.k, range, accuracy));
         }
         return lines;
     }

@@ -304,6 +304,7 @@ void MainWindow::resetView()
     groupCounter = 1;
     shownRow = -1;
     loadWindows.forgetRows(); // chosen for groups no longer listed
+    periodRegisters.clear();
     // The values of a group no longer listed must not reach a report.
     groupValues = GroupValues();
 }
@@ -395,7 +396,13 @@ void MainWindow::chooseAndExportReport(ReportKind kind)
 
 ReportFlow MainWindow::reportFlow()
 {
-    return ReportFlow(this, { groupList, orientation(), [this](int row) { return loadWindows.windowFor(row); } });
+    return ReportFlow(this, { groupList, orientation(), [this](int row) { return loadWindows.windowFor(row); },
+                              [this](int row) {
+                                  const auto found = periodRegisters.constFind(row);
+                                  return found == periodRegisters.cend()
+                                      ? std::nullopt
+                                      : std::optional<EnergyRefund::PeriodRegisters>(*found);
+                              } });
 }
 
 ReportFlow::Outcome MainWindow::writePdfReport(const QString &fileName, const QList<int> &rows, const ReportInfo &info)
@@ -410,11 +417,21 @@ void MainWindow::showWiringCheck()
         return;
     const int row = reportRow();
     auto *dialog = new WiringCheckDialog(ui->listWidget->item(row)->text(), *values, loadWindows.windowFor(row),
-                                         loadWindows.keptForEveryGroup(), this);
+                                         loadWindows.keptForEveryGroup(), this,
+                                         periodRegisters.contains(row)
+                                             ? std::optional<EnergyRefund::PeriodRegisters>(periodRegisters.value(row))
+                                             : std::nullopt);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &WiringCheckDialog::loadWindowChanged, this,
             [this, row](WiringDiagnosis::LoadWindow window, bool forEveryGroup) {
                 loadWindows.choose(row, window, forEveryGroup);
+            });
+    connect(dialog, &WiringCheckDialog::registersChanged, this,
+            [this, row](const std::optional<EnergyRefund::PeriodRegisters> &registers) {
+                if (registers)
+                    periodRegisters.insert(row, *registers);
+                else
+                    periodRegisters.remove(row);
             });
     dialog->open();
 }

@@ -1,5 +1,6 @@
 #include "reportflow.h"
 
+#include "accuracysettings.h"
 #include "pdfreport.h"
 #include "prompts.h"
 #include "reportinfodialog.h"
@@ -86,7 +87,7 @@ ReportFlow::Outcome ReportFlow::writePdf(const QString &fileName, const QList<in
     // The groups are the source's copy: groups that arrive while the
     // progress dialog lets events in do not move the rows chosen.
     const QStringList &groups = m_source.groups;
-    PdfReport report(fileName, ReportPage(m_source.orientation, info), int(rows.size()));
+    PdfReport report(fileName, ReportPage(m_source.orientation, info, loadAccuracy()), int(rows.size()));
     if (!report.open())
         return Outcome::Failed;
 
@@ -107,7 +108,7 @@ ReportFlow::Outcome ReportFlow::writePdf(const QString &fileName, const QList<in
                 return Outcome::Cancelled; // the report drops its temporary file
         }
         if (row >= 0 && row < groups.size())
-            report.addPage(row + 1, groups.at(row), m_source.windowFor(row));
+            report.addPage(row + 1, groups.at(row), m_source.windowFor(row), registersFor(row));
     }
     return report.commit() ? Outcome::Written : Outcome::Failed;
 }
@@ -115,7 +116,7 @@ ReportFlow::Outcome ReportFlow::writePdf(const QString &fileName, const QList<in
 void ReportFlow::paint(QPrinter &printer, const QList<int> &rows, const ReportInfo &info) const
 {
     const QStringList &groups = m_source.groups;
-    const ReportPage page(m_source.orientation, info);
+    const ReportPage page(m_source.orientation, info, loadAccuracy());
     QPainter painter;
     if (!painter.begin(&printer))
         return;
@@ -129,7 +130,8 @@ void ReportFlow::paint(QPrinter &printer, const QList<int> &rows, const ReportIn
             printer.newPage();
         const int row = rows.at(k - 1);
         if (row >= 0 && row < groups.size())
-            page.paint(painter, scale, k, int(rows.size()), row + 1, groups.at(row), m_source.windowFor(row));
+            page.paint(painter, scale, k, int(rows.size()), row + 1, groups.at(row), m_source.windowFor(row),
+                       registersFor(row));
     }
     painter.end();
 }

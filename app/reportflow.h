@@ -3,6 +3,7 @@
 
 #include "phasordiagram.h"
 #include "reportinfo.h"
+#include "energyrefund.h"
 #include "wiringdiagnosis.h"
 
 #include <QList>
@@ -26,6 +27,8 @@ public:
         QStringList groups;
         PhasorDiagram::Orientation orientation;
         std::function<WiringDiagnosis::LoadWindow(int row)> windowFor;
+        // The meter's registers over the period read for a row, if any.
+        std::function<std::optional<EnergyRefund::PeriodRegisters>(int row)> registersFor = {};
     };
     enum class Outcome { Written, Failed, Cancelled };
 
@@ -49,6 +52,11 @@ public:
     void paint(QPrinter &printer, const QList<int> &rows, const ReportInfo &info) const;
 
 private:
+    std::optional<EnergyRefund::PeriodRegisters> registersFor(int row) const
+    {
+        return m_source.registersFor ? m_source.registersFor(row) : std::nullopt;
+    }
+
     QWidget *m_parent;
     Source m_source;
 };
