@@ -386,6 +386,19 @@ QString refundText(const Settlement &s)
 
 } // namespace
 
+QString kRangeText(const GroupValues &values, const WiringDiagnosis::Diagnosis &d, const Accuracy &accuracy)
+{
+    QStringList texts;
+    for (const Candidate &c : candidatesOf(d)) {
+        const std::optional<Form> form = WiringForms::formOf(c.form);
+        if (!form)
+            continue;
+        const Interval range = kInterval(values, *form, accuracy);
+        texts << (std::isinf(c.k) ? WiringDiagnosis::kText(c.k) : range.known() ? kWithRange(c.k, range) : tr("不能确定"));
+    }
+    return texts.join(tr("或"));
+}
+
 QStringList refundLines(const GroupValues &values, const WiringDiagnosis::Diagnosis &d,
                         const std::optional<PeriodRegisters> &registers, const Accuracy &accuracy)
 {

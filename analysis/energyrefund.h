@@ -149,6 +149,11 @@ QString direction(double refund, const Interval &range = {});
 // "0.825（0.812～0.838）"; "1.000"; the interval unknown: "0.825（不能由此读数确定范围）".
 QString kWithRange(double k, const Interval &range);
 
+// K of each form named with its interval, "0.825（0.812～0.838）", two at an
+// edge of the window joined by 或; "∞" for a meter standing still, "不能确定"
+// where the interval of the registered power holds 0; empty for no form.
+QString kRangeText(const GroupValues &values, const WiringDiagnosis::Diagnosis &diagnosis, const Accuracy &accuracy);
+
 // The refund in lines for the dialog and section (5) of a report: per form
 // named (two at an edge of the window), from the registers where given,
 // then from K, which the settlement should take and why, the unbalance.

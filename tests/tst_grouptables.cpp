@@ -91,18 +91,18 @@ void GroupTablesTest::overview()
     QStringList headers;
     for (int column = 0; column < view->model()->columnCount(); ++column)
         headers << view->model()->headerData(column, Qt::Horizontal).toString();
-    QCOMPARE(headers.join('|'), "组|接线方式|UA/UAB(V)|UB(V)|UC/UCB(V)|IA(A)|IB(A)|IC(A)|ΣP(W)|ΣQ(Var)|ΣS(VA)|功率因数|频率(Hz)|接线判断");
+    QCOMPARE(headers.join('|'), "组|接线方式|UA/UAB(V)|UB(V)|UC/UCB(V)|IA(A)|IB(A)|IC(A)|ΣP(W)|ΣQ(Var)|ΣS(VA)|功率因数|频率(Hz)|接线判断|K（范围）");
     // cos(200 x 0.01745) = -0.93994, cos(20 x 0.01745) = 0.93970; cos(30 x 0.01745) = 0.86607478.
     // At load angle 0, the edge of the default window, the correct forms read
     // like others at 60: both are named, in orange.
     const QString edge = "负载角接近判定范围边界：%1，K=1.000或%2，K=%3";
     QCOMPARE(rowTexts(view->model()), QStringList({
         "第1组|三相四线|220.00|220.00|220.00|2.0000|2.0000|2.0000|1320.00|0.00|1320.00|1.0000|50.00|"
-            + edge.arg("[Ua,Ia][Ub,Ib][Uc,Ic]", "[Ua,-Ib][Ub,-Ic][Uc,-Ia]", "0.500"),
-        "第2组|三相四线|100.00|100.00|100.00|1.0000|1.0000|1.0000|93.95|34.25|300.00|0.3132|50.00|[Ua,-Ia][Ub,Ib][Uc,Ic]，K=3.000",
+            + edge.arg("[Ua,Ia][Ub,Ib][Uc,Ic]", "[Ua,-Ib][Ub,-Ic][Uc,-Ia]", "0.500") + "|1.000或0.500（0.455～0.546）",
+        "第2组|三相四线|100.00|100.00|100.00|1.0000|1.0000|1.0000|93.95|34.25|300.00|0.3132|50.00|[Ua,-Ia][Ub,Ib][Uc,Ic]，K=3.000|3.000（2.813～3.206）",
         "第3组|三相三线|100.00||100.00|1.0000||1.0000|173.21|0.00|200.00|0.8661|50.00|"
-            + edge.arg("[Uab,Ia][Ucb,Ic]", "[Uca,-Ia][Uba,-Ic]", "0.500"),
-        "第4组|||||||||||||数据不完整" }));
+            + edge.arg("[Uab,Ia][Ucb,Ic]", "[Uca,-Ia][Uba,-Ic]", "0.500") + "|1.000或0.500（0.440～0.562）",
+        "第4组|||||||||||||数据不完整|" }));
     QCOMPARE(view->model()->index(1, 13).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(200, 0, 0));
     QCOMPARE(view->model()->index(0, 13).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(192, 96, 0));
     QVERIFY(view->model()->index(1, 0).data(Qt::BackgroundRole).isValid() && !view->model()->index(0, 0).data(Qt::BackgroundRole).isValid());
