@@ -233,20 +233,36 @@ Interval kInterval(const GroupValues &values, const Form &form, const Accuracy &
     // - lag x); the form's coefficients are found by putting a unit phasor
     // on one voltage and one current. The lag of element 1's voltage is the
     // reference and carries no error.
-    Span correct{ 0, 0 };
+    double coefficient[3][3];
     for (int x = 0; x < r.count; ++x)
         for (int y = 0; y < r.count; ++y) {
             Phasors voltages{}, currents{};
             voltages[x] = 1;
             currents[y] = 1;
-            const double coefficient = WiringForms::correctPower(form, voltages, currents);
-            if (std::fabs(coefficient) < 1e-12)
+            coefficient[x][y] = std::round(WiringForms::correctPower(form, voltages, currents));
+        }
+    // K = m + (P(correct) - m P(registered)) / P(registered) for any m: with
+    // m the commonest coefficient of an element's own power, those terms
+    // leave the numerator and no longer vary against the denominator.
+    double m = 0;
+    for (int e = 0, most = 0; e < r.count; ++e) {
+        int same = 0;
+        for (int f = 0; f < r.count; ++f)
+            same += coefficient[f][f] == coefficient[e][e];
+        if (same > most)
+            most = same, m = coefficient[e][e];
+    }
+    Span rest{ 0, 0 };
+    for (int x = 0; x < r.count; ++x)
+        for (int y = 0; y < r.count; ++y) {
+            const double c = coefficient[x][y] - (x == y ? m : 0);
+            if (c == 0)
                 continue;
             const double half = w + (x == y ? 0 : (x != 0) * w + (y != 0) * w);
-            correct = correct
-                + coefficient * (u[x] * i[y] * cosSpan(r.voltageLag[y] + r.angle[y] - r.voltageLag[x], half));
+            rest = rest + c * (u[x] * i[y] * cosSpan(r.voltageLag[y] + r.angle[y] - r.voltageLag[x], half));
         }
-    return quotient(correct, registered);
+    const Interval part = quotient(rest, registered);
+    return { m + part.low, m + part.high };
 }
 
 bool Unbalance::beyond() const
