@@ -492,7 +492,7 @@ QString conclusionSentence(const GroupValues &values, const WiringDiagnosis::Dia
     QStringList parts;
     for (const Candidate &c : candidatesOf(d)) {
         const Form form = *WiringForms::formOf(c.form);
-        const QString prefix = d.atEdge ? tr("按%1").arg(c.form) : QString();
+        const QString prefix = d.atEdge ? c.form + tr("：") : QString();
         Settlement s = fromRegisters(form, registers, accuracy);
         QString method = tr("按电能表记录的电量计算");
         if (!s.known && stands(WiringForms::registration(form))) {

@@ -311,10 +311,10 @@ void ReportPage::paint(QPainter &p, qreal scale, int pageNumber, int pageCount, 
         y += bounds.height() / scale;
     };
     const WiringDiagnosis::Diagnosis diagnosis = WiringDiagnosis::diagnose(values, window);
-    // K's interval, and the refund where registers were read, after the
-    // check's own lines.
+    // K's interval after the check's own lines; the refund, where registers
+    // were read, goes to the conclusion, so that the page still holds it all.
     const QStringList lines = WiringDiagnosis::reportLines(values, window)
-        + EnergyRefund::refundLines(values, diagnosis, registers, m_accuracy);
+        + EnergyRefund::refundLines(values, diagnosis, std::nullopt, m_accuracy);
     for (const QString &line : lines)
         paragraph(checkLeft, checkWidth, line);
 
