@@ -506,8 +506,9 @@ QString conclusionSentence(const GroupValues &values, const WiringDiagnosis::Dia
         }
         if (!s.known || !given(s.refund))
             continue;
-        QString words = tr("%1%2，%3%4 kWh").arg(prefix, method, direction(s.refund, s.refundRange),
-                                                 energyText(std::fabs(s.refund)));
+        QString words = std::fabs(s.refund) < 0.0005
+            ? tr("%1%2，%3").arg(prefix, method, direction(s.refund, s.refundRange))
+            : tr("%1%2，%3%4 kWh").arg(prefix, method, direction(s.refund, s.refundRange), energyText(std::fabs(s.refund)));
         if (s.refundRange.known())
             words += tr("（ΔW范围%1 kWh）").arg(rangeText(s.refundRange));
         parts << words;
