@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "archivelink.h"
 #include "helpdialog.h"
 #include "historydialog.h"
 #include "listkeys.h"
@@ -59,13 +60,18 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->action_wiring_check, &QAction::triggered, this, &MainWindow::showWiringCheck);
     connect(ui->action_overview, &QAction::triggered, this, &MainWindow::showOverview);
     connect(ui->action_export_table, &QAction::triggered, this, [this] { TableExport::run(this, groupList); });
-    connect(ui->action_history, &QAction::triggered, this, [this] {
-        HistoryDialog::showCopies(this, readingArchive.fileName(), [this](const QString &path) { openDataFile(path); });
-    });
+    archiveLink = new ArchiveLink({ this, ui->listWidget, [this] { return groupList; }, [this] { return reportRow(); },
+                                    [this](const QStringList &groups, int row) { showArchivedGroups(groups, row); },
+                                    [this](const QString &path) { return openDataFile(path); } });
+    connect(ui->action_history, &QAction::triggered, archiveLink, &ArchiveLink::showReads);
     connect(ui->action_help, &QAction::triggered, this, [this] { HelpDialog::showGuide(this); });
-    Toolbar::addAdditions(ui->mainToolBar, { ui->action_pdf, ui->action_print, ui->action_export_table },
-                          { ui->action_wiring_check, ui->action_overview, ui->action_history, ui->action_help });
+    QList<QAction *> archiveActions = archiveLink->actions();
+    archiveActions.insert(1, ui->action_history);
+    archiveLink->setStateButton(Toolbar::addAdditions(ui->mainToolBar, { ui->action_pdf, ui->action_print, ui->action_export_table },
+                                                      { ui->action_wiring_check, ui->action_overview, ui->action_help },
+                                                      archiveActions));
     Toolbar::showShortcuts(findChildren<QAction *>(QString(), Qt::FindDirectChildrenOnly));
+    addActions(archiveLink->actions()); // their shortcuts work while the menu is closed
     // The keys that move the list show the group they land on, as a click does.
     connect(new ListKeys(ui->listWidget), &ListKeys::moved, this, &MainWindow::on_listWidget_clicked);
 }
@@ -79,6 +85,8 @@ MainWindow::~MainWindow()
 void MainWindow::readCom()
 {
     session->readReplies();
+    // The groups of these bytes go to the archive together.
+    archiveLink->arrivalHandled(readingArchive.fileName());
 }
 
 void MainWindow::sendCom(QString msg)
@@ -107,6 +115,7 @@ void MainWindow::on_action_read_device_triggered()
     setReportsEnabled(false);
     setOrientationEnabled(false);
     readingArchive.beginRead();
+    archiveLink->readBegun();
     session->beginRead();
     sendCom(QString::fromLatin1(DeviceProtocol::ReadCommand));
 }
@@ -216,9 +225,11 @@ void MainWindow::connectSession()
             [this] { tell(tr("通信成功"), tr("数据已删除！")); });
     connect(session, &InstrumentSession::groupReceived, this, [this](const QString &group) {
         readingArchive.append(group);
+        archiveLink->groupArrived(group);
         listGroup(group, deviceGroupIcon);
     });
     connect(session, &InstrumentSession::readEnded, this, [this](int groups) {
+        archiveLink->readFinished(readingArchive.fileName());
         readingArchive.finishRead();
         setReportsEnabled(true);
         ui->action_save->setEnabled(true);
@@ -301,6 +312,7 @@ void MainWindow::resetView()
     showEmptyDiagram();
     ui->listWidget->clear();
     groupList.clear();
+    archiveLink->listReset();
     groupCounter = 1;
     shownRow = -1;
     loadWindows.forgetRows(); // chosen for groups no longer listed
@@ -397,6 +409,13 @@ void MainWindow::chooseAndExportReport(ReportKind kind)
 ReportFlow MainWindow::reportFlow()
 {
     return ReportFlow(this, { groupList, orientation(), [this](int row) { return loadWindows.windowFor(row); },
+                              [this](int row) { return archiveLink->reportInfoFor(groupList.value(row)); },
+                              [this](const QString &fileName, const QList<int> &rows) {
+                                  QStringList groups;
+                                  for (int row : rows)
+                                      groups << groupList.value(row);
+                                  archiveLink->keepReport(fileName, groups);
+                              },
                               [this](int row) {
                                   const auto found = periodRegisters.constFind(row);
                                   return found == periodRegisters.cend()
@@ -447,6 +466,12 @@ void MainWindow::showOverview()
     // A report of the rows selected there, as of the whole list.
     connect(overviewDialog, &OverviewDialog::pdfRequested, this, [this](const QList<int> &rows) { reportFlow().exportPdf(rows); });
     connect(overviewDialog, &OverviewDialog::printRequested, this, [this](const QList<int> &rows) { reportFlow().print(rows); });
+    connect(overviewDialog, &OverviewDialog::tieRequested, this, [this](const QList<int> &rows) {
+        QStringList groups;
+        for (int row : rows)
+            groups << groupList.value(row);
+        archiveLink->tie(groups);
+    });
 }
 
 void MainWindow::showListedGroup(int row)
@@ -456,4 +481,17 @@ void MainWindow::showListedGroup(int row)
     ui->listWidget->setCurrentRow(row);
     ui->listWidget->scrollToItem(ui->listWidget->item(row));
     on_listWidget_clicked(ui->listWidget->model()->index(row, 0));
+}
+
+void MainWindow::showArchivedGroups(const QStringList &groups, int row)
+{
+    resetView();
+    setOrientationEnabled(false);
+    setReportsEnabled(!groups.isEmpty());
+    ui->action_save->setEnabled(!groups.isEmpty());
+    for (const QString &group : groups)
+        listGroup(group, deviceGroupIcon);
+    if (row >= 0)
+        showListedGroup(row);
+    activateWindow();
 }

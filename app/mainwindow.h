@@ -21,6 +21,7 @@
 #include <functional>
 #include <optional>
 
+class ArchiveLink;
 class MainWindowForm;
 class OverviewDialog;
 class QLabel;
@@ -61,6 +62,8 @@ public:
     // The link to the instrument, for tests and tools to say where it looks
     // for the port.
     InstrumentSession *instrumentSession() const { return session; }
+    // The archive of every test, for tests and tools.
+    ArchiveLink *archive() const { return archiveLink; }
 
 public slots:
     void readCom();
@@ -120,6 +123,8 @@ private:
     void showOverview();
     // A group chosen in the overview, shown as a click on its entry shows it.
     void showListedGroup(int row);
+    // Groups from the archive, listed as if just read; the one at row shown.
+    void showArchivedGroups(const QStringList &groups, int row);
 
     MainWindowForm *ui;
     InstrumentSession *session;
@@ -140,6 +145,8 @@ private:
     QPointer<OverviewDialog> overviewDialog;
     // A copy of every group read, in the user's data folder.
     ReadingArchive readingArchive;
+    // The archive of every test.
+    ArchiveLink *archiveLink;
 };
 
 #endif // MAINWINDOW_H

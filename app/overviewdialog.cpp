@@ -51,16 +51,19 @@ OverviewDialog::OverviewDialog(const QStringList &groups, QWidget *parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     QPushButton *pdf = buttons->addButton(tr("导出PDF"), QDialogButtonBox::ActionRole);
     QPushButton *print = buttons->addButton(tr("打印"), QDialogButtonBox::ActionRole);
+    QPushButton *tie = buttons->addButton(tr("关联电能表"), QDialogButtonBox::ActionRole);
     pdf->setObjectName(QStringLiteral("pdfButton"));
     print->setObjectName(QStringLiteral("printButton"));
-    for (QPushButton *button : { pdf, print })
+    tie->setObjectName(QStringLiteral("tieButton"));
+    for (QPushButton *button : { pdf, print, tie })
         button->setEnabled(false);
-    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this, pdf, print] {
-        pdf->setEnabled(m_view->selectionModel()->hasSelection());
-        print->setEnabled(m_view->selectionModel()->hasSelection());
+    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this, pdf, print, tie] {
+        for (QPushButton *button : { pdf, print, tie })
+            button->setEnabled(m_view->selectionModel()->hasSelection());
     });
     connect(pdf, &QPushButton::clicked, this, [this] { emit pdfRequested(selectedRows()); });
     connect(print, &QPushButton::clicked, this, [this] { emit printRequested(selectedRows()); });
+    connect(tie, &QPushButton::clicked, this, [this] { emit tieRequested(selectedRows()); });
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(hint);

@@ -10,7 +10,8 @@ class OverviewModel;
 
 // 总览: every group of the list in a table, one row each, sorted by a click
 // on any column's header. Double-clicking a row asks the window to show that
-// group; 导出PDF and 打印 ask for a report of the rows selected. It holds a
+// group; 导出PDF and 打印 ask for a report of the rows selected, 关联电能表
+// ties them to a meter. It holds a
 // copy of the groups, so it stays valid whatever happens to the list; the
 // window closes it when the list is emptied.
 class OverviewDialog : public QDialog
@@ -32,6 +33,8 @@ signals:
     // A report of the groups selected: their list rows, in list order.
     void pdfRequested(const QList<int> &rows);
     void printRequested(const QList<int> &rows);
+    // The groups selected, to be tied to a meter in the archive.
+    void tieRequested(const QList<int> &rows);
 
 private:
     QList<int> selectedRows() const;

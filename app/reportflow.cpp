@@ -61,6 +61,8 @@ void ReportFlow::exportPdf(const QList<int> &rows) const
     if (fileName.isEmpty())
         return;
     const Outcome outcome = writePdf(fileName, rows, *info);
+    if (outcome == Outcome::Written && m_source.written)
+        m_source.written(fileName, rows);
     if (outcome != Outcome::Cancelled)
         Prompts::tellExported(m_parent, tr("测试报告"), fileName, outcome == Outcome::Written);
 }
@@ -107,16 +109,23 @@ ReportFlow::Outcome ReportFlow::writePdf(const QString &fileName, const QList<in
             if (progress->wasCanceled())
                 return Outcome::Cancelled; // the report drops its temporary file
         }
-        if (row >= 0 && row < groups.size())
+        if (row >= 0 && row < groups.size()) {
+            report.setPage(pageFor(row, info));
             report.addPage(row + 1, groups.at(row), m_source.windowFor(row), registersFor(row));
+        }
     }
     return report.commit() ? Outcome::Written : Outcome::Failed;
+}
+
+ReportPage ReportFlow::pageFor(int row, const ReportInfo &info) const
+{
+    const std::optional<ReportInfo> archived = m_source.archivedInfo ? m_source.archivedInfo(row) : std::nullopt;
+    return ReportPage(m_source.orientation, archived.value_or(info), loadAccuracy());
 }
 
 void ReportFlow::paint(QPrinter &printer, const QList<int> &rows, const ReportInfo &info) const
 {
     const QStringList &groups = m_source.groups;
-    const ReportPage page(m_source.orientation, info, loadAccuracy());
     QPainter painter;
     if (!painter.begin(&printer))
         return;
@@ -130,8 +139,8 @@ void ReportFlow::paint(QPrinter &printer, const QList<int> &rows, const ReportIn
             printer.newPage();
         const int row = rows.at(k - 1);
         if (row >= 0 && row < groups.size())
-            page.paint(painter, scale, k, int(rows.size()), row + 1, groups.at(row), m_source.windowFor(row),
-                       registersFor(row));
+            pageFor(row, info).paint(painter, scale, k, int(rows.size()), row + 1, groups.at(row), m_source.windowFor(row),
+                                     registersFor(row));
     }
     painter.end();
 }

@@ -2,6 +2,7 @@
 #define REPORTFLOW_H
 
 #include "phasordiagram.h"
+#include "reportpage.h"
 #include "reportinfo.h"
 #include "energyrefund.h"
 #include "wiringdiagnosis.h"
@@ -27,6 +28,11 @@ public:
         QStringList groups;
         PhasorDiagram::Orientation orientation;
         std::function<WiringDiagnosis::LoadWindow(int row)> windowFor;
+        // The header of a row's page where the archive ties its group to a
+        // meter; the one asked for in 报告信息 otherwise.
+        std::function<std::optional<ReportInfo>(int row)> archivedInfo;
+        // A PDF of these rows has been written.
+        std::function<void(const QString &fileName, const QList<int> &rows)> written;
         // The meter's registers over the period read for a row, if any.
         std::function<std::optional<EnergyRefund::PeriodRegisters>(int row)> registersFor = {};
     };
@@ -56,6 +62,8 @@ private:
     {
         return m_source.registersFor ? m_source.registersFor(row) : std::nullopt;
     }
+    // The page of a row: its meter's header, or info.
+    ReportPage pageFor(int row, const ReportInfo &info) const;
 
     QWidget *m_parent;
     Source m_source;

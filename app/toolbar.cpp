@@ -8,21 +8,38 @@
 
 namespace Toolbar {
 
-void addAdditions(QToolBar *toolBar, const QList<QAction *> &reports, const QList<QAction *> &others)
+namespace {
+
+QToolButton *addDropDown(QToolBar *toolBar, const QString &name, const QString &text, const QString &tip,
+                 const QList<QAction *> &actions)
 {
-    toolBar->addSeparator();
     auto *button = new QToolButton(toolBar);
-    button->setObjectName(QStringLiteral("reportsButton"));
-    button->setText(QCoreApplication::translate("Toolbar", "报告"));
-    button->setToolTip(QCoreApplication::translate("Toolbar", "导出PDF、打印、导出表格"));
-    button->setIcon(reports.value(0) ? reports.value(0)->icon() : QIcon());
+    button->setObjectName(name);
+    button->setText(text);
+    button->setToolTip(tip);
+    button->setIcon(actions.value(0) ? actions.value(0)->icon() : QIcon());
     button->setToolButtonStyle(toolBar->toolButtonStyle());
     button->setPopupMode(QToolButton::InstantPopup);
     auto *menu = new QMenu(button);
-    menu->addActions(reports);
+    menu->addActions(actions);
     button->setMenu(menu);
     toolBar->addWidget(button);
-    toolBar->addActions(others);
+    return button;
+}
+
+} // namespace
+
+QToolButton *addAdditions(QToolBar *toolBar, const QList<QAction *> &reports, const QList<QAction *> &others,
+                          const QList<QAction *> &archive)
+{
+    toolBar->addSeparator();
+    addDropDown(toolBar, QStringLiteral("reportsButton"), QCoreApplication::translate("Toolbar", "报告"),
+                QCoreApplication::translate("Toolbar", "导出PDF、打印、导出表格"), reports);
+    toolBar->addActions(others.mid(0, others.size() - 1));
+    QToolButton *archiveButton = addDropDown(toolBar, QStringLiteral("archiveButton"),
+                                             QCoreApplication::translate("Toolbar", "档案"), QString(), archive);
+    toolBar->addActions(others.mid(others.size() - 1));
+    return archiveButton;
 }
 
 void showShortcuts(const QList<QAction *> &actions)

@@ -24,6 +24,8 @@ public:
 
     // Starts the document in a temporary file beside the path.
     bool open();
+    // The layout of the pages added from now on (another header, say).
+    void setPage(const ReportPage &page) { m_page = page; }
     // Adds the next page, of the group numbered groupNumber (第N组),
     // diagnosed under window.
     void addPage(int groupNumber, const QString &groupText,

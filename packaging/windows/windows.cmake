@@ -7,8 +7,10 @@
 install(TARGETS datamanager RUNTIME DESTINATION .)
 
 # qwindows: the windows platform; the Vista style: the native look; qjpeg:
-# the window icon (:/pic/logo.jpg). PNG is read by Qt Gui itself.
-set(DM_WINDOWS_PLUGINS Qt6::QWindowsIntegrationPlugin Qt6::QWindowsVistaStylePlugin Qt6::QJpegPlugin)
+# the window icon (:/pic/logo.jpg). PNG is read by Qt Gui itself. qsqlite:
+# the archive (SQLite is inside the plugin).
+set(DM_WINDOWS_PLUGINS Qt6::QWindowsIntegrationPlugin Qt6::QWindowsVistaStylePlugin Qt6::QJpegPlugin
+    Qt6::QSQLiteDriverPlugin)
 set(DM_WINDOWS_PLUGIN_FILES)
 foreach(plugin IN LISTS DM_WINDOWS_PLUGINS)
     get_target_property(type ${plugin} QT_PLUGIN_TYPE)
