@@ -435,11 +435,11 @@ void MainWindow::showWiringCheck()
     if (!values)
         return;
     const int row = reportRow();
+    const bool typed = periodRegisters.contains(row);
     auto *dialog = new WiringCheckDialog(ui->listWidget->item(row)->text(), *values, loadWindows.windowFor(row),
                                          loadWindows.keptForEveryGroup(), this,
-                                         periodRegisters.contains(row)
-                                             ? std::optional<EnergyRefund::PeriodRegisters>(periodRegisters.value(row))
-                                             : std::nullopt);
+                                         typed ? std::optional<EnergyRefund::PeriodRegisters>(periodRegisters.value(row))
+                                               : std::nullopt);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &WiringCheckDialog::loadWindowChanged, this,
             [this, row](WiringDiagnosis::LoadWindow window, bool forEveryGroup) {
@@ -452,6 +452,10 @@ void MainWindow::showWiringCheck()
                 else
                     periodRegisters.remove(row);
             });
+    // Not typed for this row yet: the period as the archive has it, the row's from now on.
+    if (!typed)
+        if (const std::optional<RefundPeriod> period = archiveLink->refundPeriodFor(groupList.value(row)))
+            dialog->fillPeriod(period->entries, period->source());
     dialog->open();
 }
 

@@ -150,27 +150,32 @@ QWidget *WiringCheckDialog::periodPart(const std::optional<EnergyRefund::PeriodR
                                      "填0也是读数，不填为未读。按电量计算须三相基本平衡。"), box);
     convention->setWordWrap(true);
     grid->addWidget(convention, 0, 0, 1, 4);
+    m_periodSource = new QLabel(box);
+    m_periodSource->setObjectName(QStringLiteral("periodSourceLabel"));
+    m_periodSource->setWordWrap(true);
+    m_periodSource->setVisible(false);
+    grid->addWidget(m_periodSource, 1, 0, 1, 4);
     m_entryMode = new QComboBox(box);
     m_entryMode->setObjectName(QStringLiteral("entryModeBox"));
     m_entryMode->addItems({ tr("起码、止码"), tr("电量差值") });
-    grid->addWidget(new QLabel(tr("录入方式："), box), 1, 0);
-    grid->addWidget(m_entryMode, 1, 1);
-    grid->addWidget(new QLabel(tr("起码"), box), 2, 1);
+    grid->addWidget(new QLabel(tr("录入方式："), box), 2, 0);
+    grid->addWidget(m_entryMode, 2, 1);
+    grid->addWidget(new QLabel(tr("起码"), box), 3, 1);
     m_endHeading = new QLabel(tr("止码"), box);
-    grid->addWidget(m_endHeading, 2, 2);
+    grid->addWidget(m_endHeading, 3, 2);
     for (int reg = 0; reg < RegisterCount; ++reg) {
-        grid->addWidget(new QLabel(registerName(reg), box), 3 + reg, 0);
+        grid->addWidget(new QLabel(registerName(reg), box), 4 + reg, 0);
         m_start[reg] = new QLineEdit(box);
         m_end[reg] = new QLineEdit(box);
-        grid->addWidget(m_start[reg], 3 + reg, 1);
-        grid->addWidget(m_end[reg], 3 + reg, 2);
-        grid->addWidget(new QLabel(registerUnit(reg), box), 3 + reg, 3);
+        grid->addWidget(m_start[reg], 4 + reg, 1);
+        grid->addWidget(m_end[reg], 4 + reg, 2);
+        grid->addWidget(new QLabel(registerUnit(reg), box), 4 + reg, 3);
     }
     m_billed = new QLineEdit(box);
     m_billed->setObjectName(QStringLiteral("billedEdit"));
-    grid->addWidget(new QLabel(tr("结算电量"), box), 3 + RegisterCount, 0);
-    grid->addWidget(m_billed, 3 + RegisterCount, 2);
-    grid->addWidget(new QLabel(tr("kWh"), box), 3 + RegisterCount, 3);
+    grid->addWidget(new QLabel(tr("结算电量"), box), 4 + RegisterCount, 0);
+    grid->addWidget(m_billed, 4 + RegisterCount, 2);
+    grid->addWidget(new QLabel(tr("kWh"), box), 4 + RegisterCount, 3);
     // Registers read before come back as what they were worked out to: differences.
     if (registers) {
         m_entryMode->setCurrentIndex(1);
@@ -193,13 +198,25 @@ QWidget *WiringCheckDialog::periodPart(const std::optional<EnergyRefund::PeriodR
     }
     accuracyRow->addWidget(new QLabel(tr("级"), box));
     accuracyRow->addStretch();
-    grid->addLayout(accuracyRow, 4 + RegisterCount, 0, 1, 4);
+    grid->addLayout(accuracyRow, 5 + RegisterCount, 0, 1, 4);
     m_periodRefund = new QLabel(box);
     m_periodRefund->setObjectName(QStringLiteral("periodRefundLabel"));
     m_periodRefund->setWordWrap(true);
     m_periodRefund->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    grid->addWidget(m_periodRefund, 5 + RegisterCount, 0, 1, 4);
+    grid->addWidget(m_periodRefund, 6 + RegisterCount, 0, 1, 4);
     return box;
+}
+
+void WiringCheckDialog::fillPeriod(const EnergyRefund::Entries &entries, const QString &source)
+{
+    m_entryMode->setCurrentIndex(entries.differences ? 1 : 0);
+    for (int reg = 0; reg < EnergyRefund::RegisterCount; ++reg) {
+        m_start[reg]->setText(entries.start[reg]);
+        m_end[reg]->setText(entries.end[reg]);
+    }
+    m_billed->setText(entries.billed);
+    m_periodSource->setText(source);
+    m_periodSource->setVisible(!source.isEmpty());
 }
 
 std::optional<EnergyRefund::Accuracy> WiringCheckDialog::enteredAccuracy()

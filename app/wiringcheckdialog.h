@@ -32,6 +32,10 @@ public:
                       WiringDiagnosis::LoadWindow window, bool keptForEveryGroup, QWidget *parent,
                       const std::optional<EnergyRefund::PeriodRegisters> &registers = std::nullopt);
 
+    // Fills the period's fields with readings found elsewhere (the archive),
+    // still editable, and says where they came from.
+    void fillPeriod(const EnergyRefund::Entries &entries, const QString &source);
+
     WiringDiagnosis::LoadWindow loadWindow() const;
     bool forEveryGroup() const;
 
@@ -50,6 +54,7 @@ public:
     // 角度, 电压电流, 有功等级, 无功等级.
     QLineEdit *accuracyEdit(int i) const { return m_accuracy[i]; }
     QLabel *periodRefundLabel() const { return m_periodRefund; }
+    QLabel *periodSourceLabel() const { return m_periodSource; }
 
 signals:
     // The user chose another window, or ticked or cleared keeping it for
@@ -82,6 +87,7 @@ private:
     std::array<QLineEdit *, 4> m_accuracy{};
     QLabel *m_endHeading = nullptr;
     QLabel *m_periodRefund = nullptr;
+    QLabel *m_periodSource = nullptr;
 };
 
 #endif // WIRINGCHECKDIALOG_H

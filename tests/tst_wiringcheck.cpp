@@ -4,7 +4,11 @@
 // "[Ua,Ic][Ub,Ia][Uc,-Ib]"), and the instrument's fields worked out from
 // them with complex numbers, not with the rules under test.
 
+#include "archiveconnection.h"
+#include "archivequery.h"
+#include "archivestore.h"
 #include "energyrefund.h"
+#include "refundperiod.h"
 #include "wiringcheck.h"
 #include "wiringdiagnosis.h"
 #include "groupvalues.h"
@@ -478,6 +482,7 @@ void WiringCheckTest::refund()
 
 void WiringCheckTest::registerEntries_data()
 {
+    QTest::addColumn<bool>("archived"); // start and end stored as tests, taken back from the archive
     QTest::addColumn<bool>("differences");
     QTest::addColumn<QString>("start");
     QTest::addColumn<QString>("end");
@@ -485,20 +490,22 @@ void WiringCheckTest::registerEntries_data()
     QTest::addColumn<double>("angle");    // the instrument's accuracy
     QTest::addColumn<QString>("expected"); // W'P W'Q billed, or the problem
     const QString none = ",,,,,";
-    QTest::newRow("readings") << false << "100,20,50,0,4,10" << "250,30,90,5,4,30" << " 140 " << 1.0 << "140 25 140";
-    QTest::newRow("differences, zeros") << true << none << "0,0,0,0,0,0" << "" << 1.0 << "0 0 nan";
-    QTest::newRow("active alone") << true << none << "12.5,0,,,,," << "" << 1.0 << "12.5 nan nan";
-    QTest::newRow("nothing") << false << none << none << "" << 1.0 << "";
-    QTest::newRow("end below start") << false << "100,0,,,,," << "99,0,,,,," << "" << 1.0 << "正向有功止码小于起码：电能表示数只增不减，请核对（表计走满一圈时请按差值录入）";
-    QTest::newRow("reactive alone") << true << none << ",,1,2,3,4" << "" << 1.0 << "只填写了无功电量，未填写有功电量，不能计算：请填写正向、反向有功";
-    QTest::newRow("text") << false << "100,0,,,,," << "1O0,0,,,,," << "" << 1.0 << "正向有功止码不是数字，请输入数字";
-    QTest::newRow("billed text") << true << none << "1,0,,,,," << "kWh" << 1.0 << "结算电量不是数字，请输入数字";
-    QTest::newRow("export missing") << true << none << "1,,,,,," << "" << 1.0 << "正向有功和反向有功须都填写（无电量的填0）";
-    QTest::newRow("three quadrants") << true << none << "1,0,1,1,1," << "" << 1.0 << "无功四个象限须全部填写（无电量的象限填0）";
-    QTest::newRow("start alone") << false << "5,0,,,,," << ",0,,,,," << "" << 1.0 << "正向有功须同时填写起码和止码";
-    QTest::newRow("accuracy 0") << true << none << none << "" << 0.0 << "仪表角度准确度应大于0°且不超过5°（判定范围边界的余量）";
-    QTest::newRow("accuracy past the margin") << true << none << none << "" << 5.01 << "仪表角度准确度应大于0°且不超过5°（判定范围边界的余量）";
-    QTest::newRow("accuracy at the margin") << true << none << none << "" << 5.0 << "";
+    QTest::newRow("readings") << false << false << "100,20,50,0,4,10" << "250,30,90,5,4,30" << " 140 " << 1.0 << "140 25 140";
+    // From the tests of a meter in an archive file: the last found correct before, to the correction.
+    QTest::newRow("from the archive") << true << false << "100,20,50,0,4,10" << "250,30,90,5,4,30" << " 140 " << 1.0 << "140 25 140";
+    QTest::newRow("differences, zeros") << false << true << none << "0,0,0,0,0,0" << "" << 1.0 << "0 0 nan";
+    QTest::newRow("active alone") << false << true << none << "12.5,0,,,,," << "" << 1.0 << "12.5 nan nan";
+    QTest::newRow("nothing") << false << false << none << none << "" << 1.0 << "";
+    QTest::newRow("end below start") << false << false << "100,0,,,,," << "99,0,,,,," << "" << 1.0 << "正向有功止码小于起码：电能表示数只增不减，请核对（表计走满一圈时请按差值录入）";
+    QTest::newRow("reactive alone") << false << true << none << ",,1,2,3,4" << "" << 1.0 << "只填写了无功电量，未填写有功电量，不能计算：请填写正向、反向有功";
+    QTest::newRow("text") << false << false << "100,0,,,,," << "1O0,0,,,,," << "" << 1.0 << "正向有功止码不是数字，请输入数字";
+    QTest::newRow("billed text") << false << true << none << "1,0,,,,," << "kWh" << 1.0 << "结算电量不是数字，请输入数字";
+    QTest::newRow("export missing") << false << true << none << "1,,,,,," << "" << 1.0 << "正向有功和反向有功须都填写（无电量的填0）";
+    QTest::newRow("three quadrants") << false << true << none << "1,0,1,1,1," << "" << 1.0 << "无功四个象限须全部填写（无电量的象限填0）";
+    QTest::newRow("start alone") << false << false << "5,0,,,,," << ",0,,,,," << "" << 1.0 << "正向有功须同时填写起码和止码";
+    QTest::newRow("accuracy 0") << false << true << none << none << "" << 0.0 << "仪表角度准确度应大于0°且不超过5°（判定范围边界的余量）";
+    QTest::newRow("accuracy past the margin") << false << true << none << none << "" << 5.01 << "仪表角度准确度应大于0°且不超过5°（判定范围边界的余量）";
+    QTest::newRow("accuracy at the margin") << false << true << none << none << "" << 5.0 << "";
 }
 
 void WiringCheckTest::registerEntries()
@@ -509,9 +516,40 @@ void WiringCheckTest::registerEntries()
     QFETCH(QString, billed);
     QFETCH(double, angle);
     QFETCH(QString, expected);
+    QFETCH(bool, archived);
     EnergyRefund::Entries entries{ differences, {}, {}, billed };
     for (int reg = 0; reg < EnergyRefund::RegisterCount; ++reg)
         entries.start[reg] = start.split(',').value(reg), entries.end[reg] = end.split(',').value(reg);
+    if (archived) {
+        // Found correct, correct, voided, wrong (shown), corrected, correct: only the second's and the
+        // fifth's readings make the period.
+        QTemporaryDir dir;
+        ArchiveConnection archive(dir.filePath("archive.db"));
+        QVERIFY(archive.open());
+        ArchiveStore store(archive);
+        const QString right = "50.0%1 1.5 1.5 1.5 0 220 220 220 2.5 2.5 2.5 24 12 12 24 12 12 2 0";
+        const QStringList groups{ right.arg(1), right.arg(2), right.arg(3),
+                                  "50 1 1 1 0 100 100 100 20 2 2 24 12 12 24 12 12 2 0", right.arg(5), right.arg(6) };
+        int added = 0, known = 0;
+        QString meter;
+        QVERIFY(store.importFile("visits.dat", groups, &added, &known)
+                && store.reviseMeter(QString(), { "A-1", "", "", "M-1", "", "" }, &meter));
+        for (int visit = 0; visit < groups.size(); ++visit) {
+            Archive::TestDetails test{ meter, QDate(2025, 1 + visit, 1), "", visit == 2, "", {}, {} };
+            if (visit == 4)
+                test.correctedOn = QDate(2025, 5, 2);
+            for (int reg = 0; reg < EnergyRefund::RegisterCount; ++reg)
+                test.registers[reg] = (visit == 1 ? start : visit == 4 ? end : "7,7,7,7,7,7").split(',').at(reg).toDouble();
+            QVERIFY2(store.reviseTests({ ArchiveStore::readingUid(groups.at(visit)) }, test), qPrintable(store.error()));
+        }
+        ArchiveQuery query(archive);
+        const std::optional<RefundPeriod> period = RefundPeriod::find(query, groups.at(3));
+        QVERIFY(period);
+        QCOMPARE(period->source(), "档案：起码取自此前最后一次接线正确的检测（2025-02-01）；"
+                                   "止码取自接线已更正的检测（2025-05-01，更正日期2025-05-02）。均可修改，结算电量请填写。");
+        entries = period->entries;
+        entries.billed = billed;
+    }
     const EnergyRefund::Parsed parsed = EnergyRefund::parse(entries);
     EnergyRefund::Accuracy accuracy;
     accuracy.angle = angle;
