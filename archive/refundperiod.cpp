@@ -79,7 +79,7 @@ QString RefundPeriod::source() const
 {
     QString from;
     if (!start)
-        from = tr("档案中此表没有更早的接线正确的检测，起码请填写");
+        from = tr("此表没有更早的接线正确的检测，起码请填写");
     else if (!anyRegister(start->registers))
         from = tr("此前最后一次接线正确的检测（%1）未录入示数，起码请填写").arg(dateText(start->date));
     else

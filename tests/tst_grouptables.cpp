@@ -4,9 +4,11 @@
 // the history of readings with the copies' marks.
 
 #include "archivelink.h"
+#include "archivestore.h"
 #include "archivewriter.h"
 #include "historydialog.h"
 #include "overviewdialog.h"
+#include "wiringcheckdialog.h"
 #include "filesizelimit.h"
 #include "windowdriver.h"
 
@@ -16,6 +18,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QtTest>
@@ -272,6 +276,17 @@ void GroupTablesTest::history()
     QTRY_VERIFY(dialog.isNull());
     QCOMPARE(driver.window().loadedGroups(), QStringList({ threeWire, balanced }));
     QCOMPARE(driver.list()->item(1)->text(), "第2组");
+    // Tied to a meter with the registers read, the group's wiring check takes them from the archive.
+    ArchiveStore store(*driver.window().archive()->connection("test"));
+    Archive::TestDetails visit{ {}, QDate(2026, 12, 1), "", false, "", {}, { 1200.5, 0, 300, 0, 0, 2 } };
+    QVERIFY(store.reviseMeter({}, { "A-1", "", "", "M-1", "", "" }, &visit.meterUid)
+            && store.reviseTests({ ArchiveStore::readingUid(balanced) }, visit));
+    driver.clickEntry(1);
+    driver.action("action_wiring_check")->trigger();
+    QPointer<WiringCheckDialog> check = driver.window().findChild<WiringCheckDialog *>();
+    QCOMPARE(check->endEdit(0)->text() + ' ' + check->endEdit(5)->text() + ' ' + check->periodSourceLabel()->text(),
+             "1200.5 2 档案：此表没有更早的接线正确的检测，起码请填写；止码取自本次检测（2026-12-01）。均可修改，结算电量请填写。");
+    delete check;
 
     // The archive is the place of record: the copies gone, it still lists
     // the reads, and a second start takes in nothing twice.
