@@ -9,6 +9,11 @@ install(TARGETS datamanager RUNTIME DESTINATION .)
 # qwindows: the windows platform; the Vista style: the native look; qjpeg:
 # the window icon (:/pic/logo.jpg). PNG is read by Qt Gui itself. qsqlite:
 # the archive (SQLite is inside the plugin).
+# Qt 6.4's Sql module loads no plugin packages of its own (it has no
+# Qt6SqlPlugins.cmake), so the SQLite driver's is found here.
+if(NOT TARGET Qt6::QSQLiteDriverPlugin)
+    find_package(Qt6QSQLiteDriverPlugin CONFIG REQUIRED PATHS "${Qt6Sql_DIR}" NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+endif()
 set(DM_WINDOWS_PLUGINS Qt6::QWindowsIntegrationPlugin Qt6::QWindowsVistaStylePlugin Qt6::QJpegPlugin
     Qt6::QSQLiteDriverPlugin)
 set(DM_WINDOWS_PLUGIN_FILES)
