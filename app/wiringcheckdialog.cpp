@@ -199,11 +199,15 @@ QWidget *WiringCheckDialog::periodPart(const std::optional<EnergyRefund::PeriodR
     accuracyRow->addWidget(new QLabel(tr("级"), box));
     accuracyRow->addStretch();
     grid->addLayout(accuracyRow, 5 + RegisterCount, 0, 1, 4);
+    auto *errorModel = new QLabel(tr("误差模型：各元件的电压、电流和各个角度各自独立地在仪表准确度内变化，K与ΔW的范围取其最坏情况；"
+                                     "按电量的结果只计电能表的等级误差。"), box);
+    errorModel->setWordWrap(true);
+    grid->addWidget(errorModel, 6 + RegisterCount, 0, 1, 4);
     m_periodRefund = new QLabel(box);
     m_periodRefund->setObjectName(QStringLiteral("periodRefundLabel"));
     m_periodRefund->setWordWrap(true);
     m_periodRefund->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    grid->addWidget(m_periodRefund, 6 + RegisterCount, 0, 1, 4);
+    grid->addWidget(m_periodRefund, 7 + RegisterCount, 0, 1, 4);
     return box;
 }
 
