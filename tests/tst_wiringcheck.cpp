@@ -455,6 +455,17 @@ void WiringCheckTest::refund()
             const Settlement s = fromRegisters(*named, day, accuracy);
             QVERIFY2(s.known == !stands && (stands || std::fabs(s.trueEnergy / truth - 1) < 0.001),
                      qPrintable(QString("%1 day: %2 of %3").arg(form).arg(s.trueEnergy).arg(truth)));
+            // Its interval: the corners of the meter's errors, 1% of the active and 2% of the reactive registers.
+            double low = HUGE_VAL, high = -HUGE_VAL;
+            for (double active : { -0.01, 0.01 })
+                for (double reactive : { -0.02, 0.02 }) {
+                    const double w = (Z(day.activeNet() + active * day.activeTurnover(),
+                                        day.reactiveNet() + reactive * day.reactiveTurnover()) / WiringForms::registration(*named)).real();
+                    low = std::min(low, w), high = std::max(high, w);
+                }
+            const double scale = std::max(std::fabs(low), std::fabs(high));
+            QVERIFY2(stands || (std::fabs(s.trueRange.low - low) < 1e-9 * scale && std::fabs(s.trueRange.high - high) < 1e-9 * scale),
+                     qPrintable(QString("%1 day: %2 to %3, not %4 to %5").arg(form).arg(s.trueRange.low).arg(s.trueRange.high).arg(low).arg(high)));
             // Errors drawn within the instrument's accuracy: the interval holds the true K.
             for (int draw = 0; draw < 60; ++draw) {
                 const Built b = build(wiring, 10 + draw % 3 * 20, form, {}, draw % 2);
@@ -478,6 +489,11 @@ void WiringCheckTest::refund()
         // Most readings tell K, the interval no wider than the forms near standing still make it.
         QVERIFY2(undetermined < draws / 4 && widest > 0, qPrintable(QString("%1 of %2").arg(undetermined).arg(draws)));
     }
+    QCOMPARE(direction(0.9, { 0.5, 1.3 }), "应追补"); // a range on one side of 0 decides
+    // Without registers, K's interval alone: the line of the PDF's (5).
+    const GroupValues reversed = build(2, 30, "[Ua,-Ia][Ub,Ib][Uc,Ic]").values;
+    QCOMPARE(refundLines(reversed, diagnose(reversed), std::nullopt, accuracy).join('|'),
+             "K的范围（仪表准确度角度±1°，电压、电流±0.5%）：K=" + kWithRange(diagnose(reversed).k, kInterval(reversed, *WiringForms::formOf("[Ua,-Ia][Ub,Ib][Uc,Ic]"), accuracy)));
 }
 
 void WiringCheckTest::registerEntries_data()
