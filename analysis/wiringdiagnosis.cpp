@@ -1,5 +1,6 @@
 #include "wiringdiagnosis.h"
 
+#include "elementreading.h"
 #include "wiringcheck.h"
 #include "wiringforms.h"
 #include "groupvalues.h"
@@ -82,61 +83,6 @@ const QList<Model> &models(bool fourWire)
     static const QList<Model> four = buildModels(WiringForms::System::FourWire);
     static const QList<Model> three = buildModels(WiringForms::System::ThreeWire);
     return fourWire ? four : three;
-}
-
-// The elements as measured: sizes, lags behind element 1's voltage, phasors.
-struct Reading
-{
-    bool fourWire;
-    int count;
-    double voltage[3];
-    double current[3];
-    double angle[3]; // each element's U→I
-    double voltageLag[3];
-    double currentLag[3];
-    Phasors voltages;
-    Phasors currents;
-    bool hasVoltage[3];
-    bool hasCurrent[3];
-    QString name[3];
-
-    double registered() const
-    {
-        double p = 0;
-        for (int e = 0; e < count; ++e)
-            p += std::real(voltages[e] * std::conj(currents[e]));
-        return p;
-    }
-    double voltAmperes() const
-    {
-        double s = 0;
-        for (int e = 0; e < count; ++e)
-            s += voltage[e] * current[e];
-        return s;
-    }
-};
-
-Reading readingOf(const GroupValues &v)
-{
-    Reading r{};
-    r.fourWire = v.isFourWire();
-    r.count = r.fourWire ? 3 : 2;
-    const double u[] = { v.voltageA, r.fourWire ? v.voltageB : v.voltageC, v.voltageC };
-    const double i[] = { v.currentA, r.fourWire ? v.currentB : v.currentC, v.currentC };
-    const double a[] = { v.powerAngleA, r.fourWire ? v.powerAngleB : v.powerAngleC, v.powerAngleC };
-    const double lag[] = { 0, r.fourWire ? v.voltagePhaseAB : v.voltagePhaseCA, v.voltagePhaseCA };
-    const char *const names[] = { "A", r.fourWire ? "B" : "C", "C" };
-    for (int e = 0; e < r.count; ++e) {
-        r.voltage[e] = u[e];
-        r.current[e] = i[e];
-        r.angle[e] = a[e];
-        r.voltageLag[e] = lag[e];
-        r.currentLag[e] = lag[e] + a[e];
-        r.voltages[e] = lagging(u[e], lag[e]);
-        r.currents[e] = lagging(i[e], lag[e] + a[e]);
-        r.name[e] = QLatin1String(names[e]);
-    }
-    return r;
 }
 
 // The K of a form whose correct power is known: +inf when the meter
@@ -274,6 +220,29 @@ bool openTerminalB(const Reading &r, Diagnosis &d)
 }
 
 } // namespace
+
+Reading readingOf(const GroupValues &v)
+{
+    Reading r{};
+    r.fourWire = v.isFourWire();
+    r.count = r.fourWire ? 3 : 2;
+    const double u[] = { v.voltageA, r.fourWire ? v.voltageB : v.voltageC, v.voltageC };
+    const double i[] = { v.currentA, r.fourWire ? v.currentB : v.currentC, v.currentC };
+    const double a[] = { v.powerAngleA, r.fourWire ? v.powerAngleB : v.powerAngleC, v.powerAngleC };
+    const double lag[] = { 0, r.fourWire ? v.voltagePhaseAB : v.voltagePhaseCA, v.voltagePhaseCA };
+    const char *const names[] = { "A", r.fourWire ? "B" : "C", "C" };
+    for (int e = 0; e < r.count; ++e) {
+        r.voltage[e] = u[e];
+        r.current[e] = i[e];
+        r.angle[e] = a[e];
+        r.voltageLag[e] = lag[e];
+        r.currentLag[e] = lag[e] + a[e];
+        r.voltages[e] = lagging(u[e], lag[e]);
+        r.currents[e] = lagging(i[e], lag[e] + a[e]);
+        r.name[e] = QLatin1String(names[e]);
+    }
+    return r;
+}
 
 QList<LoadWindow> loadWindows()
 {

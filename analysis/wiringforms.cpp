@@ -1,8 +1,10 @@
 #include "wiringforms.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QtMath>
 #include <algorithm>
+#include <cmath>
 
 namespace WiringForms {
 
@@ -116,23 +118,55 @@ void elementPhasors(const Form &form, double phi, Phasors &voltages, Phasors &cu
 
 double correctPower(const Form &form, const Phasors &voltages, const Phasors &currents)
 {
+    return std::real(correctComplexPower(form, voltages, currents));
+}
+
+Phasor correctComplexPower(const Form &form, const Phasors &voltages, const Phasors &currents)
+{
     Phasors phaseVoltage{}, phaseCurrent{};
     for (int e = 0; e < form.elements(); ++e)
         phaseCurrent[form.current[e]] = double(form.sign[e]) * currents[e];
     if (form.system == System::FourWire) {
         for (int e = 0; e < 3; ++e)
             phaseVoltage[form.voltage[e]] = voltages[e];
-        double power = 0;
+        Phasor power = 0;
         for (int p = 0; p < 3; ++p)
-            power += std::real(phaseVoltage[p] * std::conj(phaseCurrent[p]));
+            power += phaseVoltage[p] * std::conj(phaseCurrent[p]);
         return power;
     }
     // The potentials of the phases, taking the meter's terminal b as zero.
     const Phasors terminal{ voltages[0], Phasor(0), voltages[1] };
     for (int t = 0; t < 3; ++t)
         phaseVoltage[form.voltage[t]] = terminal[t];
-    return std::real((phaseVoltage[0] - phaseVoltage[1]) * std::conj(phaseCurrent[0]))
-        + std::real((phaseVoltage[2] - phaseVoltage[1]) * std::conj(phaseCurrent[2]));
+    return (phaseVoltage[0] - phaseVoltage[1]) * std::conj(phaseCurrent[0])
+        + (phaseVoltage[2] - phaseVoltage[1]) * std::conj(phaseCurrent[2]);
+}
+
+Phasor registration(const Form &form)
+{
+    // At load angle 0 the true power is real and positive; the ratio is the
+    // same at every other angle, both powers turning alike.
+    Phasors voltages{}, currents{};
+    elementPhasors(form, 0, voltages, currents);
+    Phasor registered = 0;
+    for (int e = 0; e < form.elements(); ++e)
+        registered += voltages[e] * std::conj(currents[e]);
+    const Phasor c = registered / correctComplexPower(form, voltages, currents);
+    // Sums of unit phasors leave rounding dust where they cancel.
+    return { std::fabs(c.real()) < 1e-12 ? 0.0 : c.real(), std::fabs(c.imag()) < 1e-12 ? 0.0 : c.imag() };
+}
+
+std::optional<Form> formOf(const QString &notation)
+{
+    static const QHash<QString, Form> named = [] {
+        QHash<QString, Form> all;
+        for (System system : { System::FourWire, System::ThreeWire })
+            for (const Form &form : forms(system))
+                all.insert(WiringForms::notation(form), form);
+        return all;
+    }();
+    const auto found = named.constFind(notation);
+    return found == named.cend() ? std::nullopt : std::optional<Form>(*found);
 }
 
 QStringList corrections(const Form &form)

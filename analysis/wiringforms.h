@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <array>
 #include <complex>
+#include <optional>
 
 // The ways an energy meter can be wired to a balanced three-phase supply:
 // which phase voltage or line voltage and which current, in which
@@ -50,6 +51,19 @@ void elementPhasors(const Form &form, double phi, Phasors &voltages, Phasors &cu
 // The active power the correct wiring would register, from what the
 // elements of this form receive.
 double correctPower(const Form &form, const Phasors &voltages, const Phasors &currents);
+// The same as a complex power, P + jQ (the reactive part positive for a
+// lagging current).
+Phasor correctComplexPower(const Form &form, const Phasors &voltages, const Phasors &currents);
+
+// What the form's meter registers as a share of the true complex power, on
+// a balanced supply and load: S(registered) = c S(true) at every load
+// angle, so c turns and scales. 0 where the meter stands still whatever the
+// load.
+Phasor registration(const Form &form);
+
+// The form of a notation as notation() writes it; nullopt for none.
+// Four-wire: only the forms with element 1 on Ua, as the diagnosis names them.
+std::optional<Form> formOf(const QString &notation);
 
 // What to change on site to turn the form into the correct one: voltage
 // leads first, then reversed current leads where they are now, then moves

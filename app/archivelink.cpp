@@ -174,6 +174,7 @@ void ArchiveLink::tie(const QStringList &groups)
         test.voided = first->voided;
         test.voidReason = first->voidReason;
         test.correctedOn = first->correctedOn;
+        test.registers = first->registers;
     } else {
         meter = { QString(), last.customer, last.site, last.meterNumber, last.currentRatio, last.voltageRatio };
         test.tester = last.tester;
@@ -248,6 +249,14 @@ std::optional<ReportInfo> ArchiveLink::reportInfoFor(const QString &group)
     info.currentRatio = meter.ctRatio;
     info.voltageRatio = meter.ptRatio;
     return info;
+}
+
+std::optional<RefundPeriod> ArchiveLink::refundPeriodFor(const QString &group)
+{
+    if (!openQuietly())
+        return std::nullopt;
+    ArchiveQuery query(*m_connection);
+    return RefundPeriod::find(query, group);
 }
 
 void ArchiveLink::keepReport(const QString &fileName, const QStringList &groups)

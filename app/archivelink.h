@@ -2,6 +2,7 @@
 #define ARCHIVELINK_H
 
 #include "archiveconnection.h"
+#include "refundperiod.h"
 #include "reportinfo.h"
 
 #include <QList>
@@ -70,6 +71,8 @@ public:
     // The header of a report page of a group: its meter and test, when the
     // archive ties it to one.
     std::optional<ReportInfo> reportInfoFor(const QString &group);
+    // The refund period of a group's test, where the archive ties it to a meter.
+    std::optional<RefundPeriod> refundPeriodFor(const QString &group);
     // A PDF just written: kept with the tests of its pages that are tied.
     void keepReport(const QString &fileName, const QStringList &groups);
     // 历史读取: the reads in the archive.

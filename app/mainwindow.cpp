@@ -319,6 +319,7 @@ void MainWindow::resetView()
     groupCounter = 1;
     shownRow = -1;
     loadWindows.forgetRows(); // chosen for groups no longer listed
+    periodRegisters.clear();
     // The values of a group no longer listed must not reach a report.
     groupValues = GroupValues();
 }
@@ -417,6 +418,12 @@ ReportFlow MainWindow::reportFlow()
                                   for (int row : rows)
                                       groups << groupList.value(row);
                                   archiveLink->keepReport(fileName, groups);
+                              },
+                              [this](int row) {
+                                  const auto found = periodRegisters.constFind(row);
+                                  return found == periodRegisters.cend()
+                                      ? std::nullopt
+                                      : std::optional<EnergyRefund::PeriodRegisters>(*found);
                               } });
 }
 
@@ -431,13 +438,27 @@ void MainWindow::showWiringCheck()
     if (!values)
         return;
     const int row = reportRow();
+    const bool typed = periodRegisters.contains(row);
     auto *dialog = new WiringCheckDialog(ui->listWidget->item(row)->text(), *values, loadWindows.windowFor(row),
-                                         loadWindows.keptForEveryGroup(), this);
+                                         loadWindows.keptForEveryGroup(), this,
+                                         typed ? std::optional<EnergyRefund::PeriodRegisters>(periodRegisters.value(row))
+                                               : std::nullopt);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &WiringCheckDialog::loadWindowChanged, this,
             [this, row](WiringDiagnosis::LoadWindow window, bool forEveryGroup) {
                 loadWindows.choose(row, window, forEveryGroup);
             });
+    connect(dialog, &WiringCheckDialog::registersChanged, this,
+            [this, row](const std::optional<EnergyRefund::PeriodRegisters> &registers) {
+                if (registers)
+                    periodRegisters.insert(row, *registers);
+                else
+                    periodRegisters.remove(row);
+            });
+    // Not typed for this row yet: the period as the archive has it, the row's from now on.
+    if (!typed)
+        if (const std::optional<RefundPeriod> period = archiveLink->refundPeriodFor(groupList.value(row)))
+            dialog->fillPeriod(period->entries, period->source());
     dialog->open();
 }
 

@@ -138,6 +138,9 @@ private:
     GroupValues groupValues;
     // The load-angle windows chosen in the wiring check.
     LoadWindowChoice loadWindows;
+    // The meter's registers over the period read in 接线检查, by list row,
+    // for the PDF's refund; they go with the list.
+    QHash<int, EnergyRefund::PeriodRegisters> periodRegisters;
     GroupList::EntryStyle entryStyle;
     QIcon deviceGroupIcon;
     // Open while the list it shows is; closed when the list is emptied.

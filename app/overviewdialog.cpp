@@ -1,5 +1,6 @@
 #include "overviewdialog.h"
 
+#include "accuracysettings.h"
 #include "overviewmodel.h"
 
 #include <QDialogButtonBox>
@@ -14,7 +15,7 @@
 
 OverviewDialog::OverviewDialog(const QStringList &groups, QWidget *parent)
     : QDialog(parent)
-    , m_model(new OverviewModel(groups, this))
+    , m_model(new OverviewModel(groups, this, loadAccuracy()))
     , m_sorted(new QSortFilterProxyModel(this))
     , m_view(new QTableView(this))
 {

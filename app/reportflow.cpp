@@ -1,5 +1,6 @@
 #include "reportflow.h"
 
+#include "accuracysettings.h"
 #include "pdfreport.h"
 #include "prompts.h"
 #include "reportinfodialog.h"
@@ -88,7 +89,7 @@ ReportFlow::Outcome ReportFlow::writePdf(const QString &fileName, const QList<in
     // The groups are the source's copy: groups that arrive while the
     // progress dialog lets events in do not move the rows chosen.
     const QStringList &groups = m_source.groups;
-    PdfReport report(fileName, ReportPage(m_source.orientation, info), int(rows.size()));
+    PdfReport report(fileName, ReportPage(m_source.orientation, info, loadAccuracy()), int(rows.size()));
     if (!report.open())
         return Outcome::Failed;
 
@@ -110,7 +111,7 @@ ReportFlow::Outcome ReportFlow::writePdf(const QString &fileName, const QList<in
         }
         if (row >= 0 && row < groups.size()) {
             report.setPage(pageFor(row, info));
-            report.addPage(row + 1, groups.at(row), m_source.windowFor(row));
+            report.addPage(row + 1, groups.at(row), m_source.windowFor(row), registersFor(row));
         }
     }
     return report.commit() ? Outcome::Written : Outcome::Failed;
@@ -119,7 +120,7 @@ ReportFlow::Outcome ReportFlow::writePdf(const QString &fileName, const QList<in
 ReportPage ReportFlow::pageFor(int row, const ReportInfo &info) const
 {
     const std::optional<ReportInfo> archived = m_source.archivedInfo ? m_source.archivedInfo(row) : std::nullopt;
-    return ReportPage(m_source.orientation, archived.value_or(info));
+    return ReportPage(m_source.orientation, archived.value_or(info), loadAccuracy());
 }
 
 void ReportFlow::paint(QPrinter &printer, const QList<int> &rows, const ReportInfo &info) const
@@ -138,7 +139,8 @@ void ReportFlow::paint(QPrinter &printer, const QList<int> &rows, const ReportIn
             printer.newPage();
         const int row = rows.at(k - 1);
         if (row >= 0 && row < groups.size())
-            pageFor(row, info).paint(painter, scale, k, int(rows.size()), row + 1, groups.at(row), m_source.windowFor(row));
+            pageFor(row, info).paint(painter, scale, k, int(rows.size()), row + 1, groups.at(row), m_source.windowFor(row),
+                                     registersFor(row));
     }
     painter.end();
 }

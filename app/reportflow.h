@@ -4,6 +4,7 @@
 #include "phasordiagram.h"
 #include "reportpage.h"
 #include "reportinfo.h"
+#include "energyrefund.h"
 #include "wiringdiagnosis.h"
 
 #include <QList>
@@ -32,6 +33,8 @@ public:
         std::function<std::optional<ReportInfo>(int row)> archivedInfo;
         // A PDF of these rows has been written.
         std::function<void(const QString &fileName, const QList<int> &rows)> written;
+        // The meter's registers over the period read for a row, if any.
+        std::function<std::optional<EnergyRefund::PeriodRegisters>(int row)> registersFor = {};
     };
     enum class Outcome { Written, Failed, Cancelled };
 
@@ -55,6 +58,10 @@ public:
     void paint(QPrinter &printer, const QList<int> &rows, const ReportInfo &info) const;
 
 private:
+    std::optional<EnergyRefund::PeriodRegisters> registersFor(int row) const
+    {
+        return m_source.registersFor ? m_source.registersFor(row) : std::nullopt;
+    }
     // The page of a row: its meter's header, or info.
     ReportPage pageFor(int row, const ReportInfo &info) const;
 

@@ -1,11 +1,14 @@
 #include "wiringcheckdialog.h"
 
+#include "accuracysettings.h"
 #include "groupverdict.h"
 #include "wiringcheck.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -57,7 +60,8 @@ void fitRows(QTableWidget *table)
 } // namespace
 
 WiringCheckDialog::WiringCheckDialog(const QString &groupName, const GroupValues &values,
-                                     WiringDiagnosis::LoadWindow window, bool keptForEveryGroup, QWidget *parent)
+                                     WiringDiagnosis::LoadWindow window, bool keptForEveryGroup, QWidget *parent,
+                                     const std::optional<EnergyRefund::PeriodRegisters> &registers)
     : QDialog(parent)
     , m_values(values)
     , m_windowBox(new QComboBox(this))
@@ -113,6 +117,7 @@ WiringCheckDialog::WiringCheckDialog(const QString &groupName, const GroupValues
     layout->addWidget(m_alternatives);
     layout->addLayout(refundRow);
     layout->addWidget(m_table);
+    layout->addWidget(periodPart(registers));
     layout->addWidget(reminder);
     layout->addWidget(buttons);
 
@@ -123,6 +128,143 @@ WiringCheckDialog::WiringCheckDialog(const QString &groupName, const GroupValues
     });
     connect(m_everyGroup, &QCheckBox::toggled, this, [this] { emit loadWindowChanged(loadWindow(), forEveryGroup()); });
     connect(m_energy, &QLineEdit::textChanged, this, &WiringCheckDialog::showRefund);
+    for (QLineEdit *edit : m_start)
+        connect(edit, &QLineEdit::textChanged, this, &WiringCheckDialog::showPeriodRefund);
+    for (QLineEdit *edit : m_end)
+        connect(edit, &QLineEdit::textChanged, this, &WiringCheckDialog::showPeriodRefund);
+    for (QLineEdit *edit : m_accuracy)
+        connect(edit, &QLineEdit::textChanged, this, [this] {
+            showRefund();
+            showPeriodRefund();
+        });
+    connect(m_billed, &QLineEdit::textChanged, this, &WiringCheckDialog::showPeriodRefund);
+    connect(m_entryMode, &QComboBox::currentIndexChanged, this, &WiringCheckDialog::showPeriodRefund);
+}
+
+QWidget *WiringCheckDialog::periodPart(const std::optional<EnergyRefund::PeriodRegisters> &registers)
+{
+    using namespace EnergyRefund;
+    auto *box = new QGroupBox(tr("按期间电量退补（电子式电能表）"), this);
+    auto *grid = new QGridLayout(box);
+    auto *convention = new QLabel(tr("W′P = 正向有功 − 反向有功，W′Q = QⅠ + QⅡ − QⅢ − QⅣ（感性为正），均带符号；"
+                                     "填0也是读数，不填为未读。按电量计算须三相基本平衡。"), box);
+    convention->setWordWrap(true);
+    grid->addWidget(convention, 0, 0, 1, 4);
+    m_periodSource = new QLabel(box);
+    m_periodSource->setObjectName(QStringLiteral("periodSourceLabel"));
+    m_periodSource->setWordWrap(true);
+    m_periodSource->setVisible(false);
+    grid->addWidget(m_periodSource, 1, 0, 1, 4);
+    m_entryMode = new QComboBox(box);
+    m_entryMode->setObjectName(QStringLiteral("entryModeBox"));
+    m_entryMode->addItems({ tr("起码、止码"), tr("电量差值") });
+    grid->addWidget(new QLabel(tr("录入方式："), box), 2, 0);
+    grid->addWidget(m_entryMode, 2, 1);
+    grid->addWidget(new QLabel(tr("起码"), box), 3, 1);
+    m_endHeading = new QLabel(tr("止码"), box);
+    grid->addWidget(m_endHeading, 3, 2);
+    for (int reg = 0; reg < RegisterCount; ++reg) {
+        grid->addWidget(new QLabel(registerName(reg), box), 4 + reg, 0);
+        m_start[reg] = new QLineEdit(box);
+        m_end[reg] = new QLineEdit(box);
+        grid->addWidget(m_start[reg], 4 + reg, 1);
+        grid->addWidget(m_end[reg], 4 + reg, 2);
+        grid->addWidget(new QLabel(registerUnit(reg), box), 4 + reg, 3);
+    }
+    m_billed = new QLineEdit(box);
+    m_billed->setObjectName(QStringLiteral("billedEdit"));
+    grid->addWidget(new QLabel(tr("结算电量"), box), 4 + RegisterCount, 0);
+    grid->addWidget(m_billed, 4 + RegisterCount, 2);
+    grid->addWidget(new QLabel(tr("kWh"), box), 4 + RegisterCount, 3);
+    // Registers read before come back as what they were worked out to: differences.
+    if (registers) {
+        m_entryMode->setCurrentIndex(1);
+        for (int reg = 0; reg < RegisterCount; ++reg)
+            if (!std::isnan(registers->energy[reg]))
+                m_end[reg]->setText(QString::number(registers->energy[reg], 'g', 12));
+        if (!std::isnan(registers->billed))
+            m_billed->setText(QString::number(registers->billed, 'g', 12));
+    }
+
+    const Accuracy kept = loadAccuracy();
+    const double values[] = { kept.angle, kept.magnitude, kept.activeClass, kept.reactiveClass };
+    const QString before[] = { tr("仪表准确度：角度±"), tr("°，电压、电流±"), tr("%；电能表等级：有功"), tr("级，无功") };
+    auto *accuracyRow = new QHBoxLayout;
+    for (int i = 0; i < 4; ++i) {
+        m_accuracy[i] = new QLineEdit(QString::number(values[i]), box);
+        m_accuracy[i]->setMaximumWidth(60);
+        accuracyRow->addWidget(new QLabel(before[i], box));
+        accuracyRow->addWidget(m_accuracy[i]);
+    }
+    accuracyRow->addWidget(new QLabel(tr("级"), box));
+    accuracyRow->addStretch();
+    grid->addLayout(accuracyRow, 5 + RegisterCount, 0, 1, 4);
+    auto *errorModel = new QLabel(tr("误差模型：各元件的电压、电流和各个角度各自独立地在仪表准确度内变化，K与ΔW的范围取其最坏情况；"
+                                     "按电量的结果只计电能表的等级误差。"), box);
+    errorModel->setWordWrap(true);
+    grid->addWidget(errorModel, 6 + RegisterCount, 0, 1, 4);
+    m_periodRefund = new QLabel(box);
+    m_periodRefund->setObjectName(QStringLiteral("periodRefundLabel"));
+    m_periodRefund->setWordWrap(true);
+    m_periodRefund->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    grid->addWidget(m_periodRefund, 7 + RegisterCount, 0, 1, 4);
+    return box;
+}
+
+void WiringCheckDialog::fillPeriod(const EnergyRefund::Entries &entries, const QString &source)
+{
+    m_entryMode->setCurrentIndex(entries.differences ? 1 : 0);
+    for (int reg = 0; reg < EnergyRefund::RegisterCount; ++reg) {
+        m_start[reg]->setText(entries.start[reg]);
+        m_end[reg]->setText(entries.end[reg]);
+    }
+    m_billed->setText(entries.billed);
+    m_periodSource->setText(source);
+    m_periodSource->setVisible(!source.isEmpty());
+}
+
+std::optional<EnergyRefund::Accuracy> WiringCheckDialog::enteredAccuracy()
+{
+    EnergyRefund::Accuracy accuracy;
+    double *fields[] = { &accuracy.angle, &accuracy.magnitude, &accuracy.activeClass, &accuracy.reactiveClass };
+    for (int i = 0; i < 4; ++i) {
+        const std::optional<double> number = EnergyRefund::typedNumber(m_accuracy[i]->text());
+        if (!number || std::isnan(*number)) {
+            m_periodRefund->setText(tr("请输入准确度（数字）"));
+            return std::nullopt;
+        }
+        *fields[i] = *number;
+    }
+    if (!accuracy.problem().isEmpty()) {
+        m_periodRefund->setText(accuracy.problem());
+        return std::nullopt;
+    }
+    saveAccuracy(accuracy);
+    return accuracy;
+}
+
+void WiringCheckDialog::showPeriodRefund()
+{
+    if (!m_periodRefund)
+        return; // still being built
+    const bool differences = m_entryMode->currentIndex() == 1;
+    m_endHeading->setText(differences ? tr("电量") : tr("止码"));
+    EnergyRefund::Entries entries;
+    entries.differences = differences;
+    for (int reg = 0; reg < EnergyRefund::RegisterCount; ++reg) {
+        m_start[reg]->setEnabled(!differences);
+        entries.start[reg] = m_start[reg]->text();
+        entries.end[reg] = m_end[reg]->text();
+    }
+    entries.billed = m_billed->text();
+    const EnergyRefund::Parsed parsed = EnergyRefund::parse(entries);
+    const std::optional<EnergyRefund::Accuracy> accuracy = enteredAccuracy();
+    if (accuracy && !parsed.problem.isEmpty())
+        m_periodRefund->setText(parsed.problem);
+    else if (accuracy)
+        m_periodRefund->setText(
+            EnergyRefund::refundLines(m_values, m_diagnosed, parsed.registers, *accuracy).join(QLatin1Char('\n')));
+    emit registersChanged(parsed.registers);
 }
 
 WiringDiagnosis::LoadWindow WiringCheckDialog::loadWindow() const
@@ -174,6 +316,7 @@ void WiringCheckDialog::diagnose()
     }
     fitRows(m_table);
     showRefund();
+    showPeriodRefund();
     resize(qMax(640, sizeHint().width()), sizeHint().height());
 }
 
@@ -195,10 +338,26 @@ void WiringCheckDialog::showRefund()
     }
     bool ok = false;
     const double energy = QLocale::c().toDouble(text, &ok);
-    if (!ok || !std::isfinite(energy) || energy < 0) {
-        m_refund->setText(tr("请输入抄见电量（kWh，不小于0）"));
+    // W′ is what the meter registered, signed: a meter running backwards
+    // registers less than nothing, and the sign of ΔW then says 应追补.
+    if (!ok || !std::isfinite(energy)) {
+        m_refund->setText(tr("请输入抄见电量（kWh，正向减反向，表计反转时为负）"));
         return;
     }
     const WiringDiagnosis::Refund r = WiringDiagnosis::refund(k, energy);
-    m_refund->setText(tr("ΔW = (K−1)·W′ = %1 kWh，%2").arg(QString::number(r.energy, 'f', 2), r.direction));
+    QString result = tr("ΔW = (K−1)·W′ = %1 kWh，%2").arg(QString::number(r.energy, 'f', 2), r.direction);
+    // Where K is not exact, its interval carried over to ΔW.
+    const std::optional<WiringForms::Form> form = WiringForms::formOf(m_diagnosed.form);
+    const std::optional<EnergyRefund::Accuracy> accuracy = m_periodRefund ? enteredAccuracy() : std::nullopt;
+    const EnergyRefund::Interval range = form && accuracy ? EnergyRefund::kInterval(m_values, *form, *accuracy)
+                                                          : EnergyRefund::Interval{};
+    if (range.known() && range.low != range.high)
+        result += tr("（范围%1～%2 kWh）")
+                    .arg(QString::number(std::min((range.low - 1) * energy, (range.high - 1) * energy), 'f', 2),
+                         QString::number(std::max((range.low - 1) * energy, (range.high - 1) * energy), 'f', 2));
+    else if (form && accuracy && !range.known())
+        result += tr("（按仪表准确度，K不能由此读数确定）");
+    if (k < 0 && energy > 0)
+        result += tr("（表计反转时W′应为负值）");
+    m_refund->setText(result);
 }

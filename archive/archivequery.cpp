@@ -20,7 +20,8 @@ QString containing(const QString &text)
 const char TestColumns[] =
     "SELECT t.reading_id, r.uid, r.group_text, t.test_date, m.meter_uid, m.account_no, m.customer, m.site,"
     " m.meter_no, m.ct_ratio, m.pt_ratio, t.tester, r.wiring_code, r.verdict, r.severity, r.wrong_wiring, r.k,"
-    " r.p_total, t.voided, v.void_reason, v.corrected_on, r.diagnosis_version"
+    " r.p_total, t.voided, v.void_reason, v.corrected_on, r.diagnosis_version,"
+    " v.active_import, v.active_export, v.reactive_q1, v.reactive_q2, v.reactive_q3, v.reactive_q4"
     " FROM tests_now t JOIN readings r ON r.id = t.reading_id"
     " LEFT JOIN meters_now m ON m.meter_uid = t.meter_uid"
     " LEFT JOIN test_revisions v ON v.id = t.revision_id ";
@@ -75,6 +76,9 @@ QList<Archive::TestRow> ArchiveQuery::tests(const QString &where, const QString 
         row.voidReason = query.value(19).toString();
         row.correctedOn = QDate::fromString(query.value(20).toString(), Qt::ISODate);
         row.diagnosisVersion = query.value(21).toInt();
+        for (int reg = 0; reg < int(row.registers.size()); ++reg)
+            if (!query.isNull(22 + reg))
+                row.registers[size_t(reg)] = query.value(22 + reg).toDouble();
         rows << row;
     }
     return rows;

@@ -80,6 +80,7 @@ struct TestRow
     bool voided = false;
     QString voidReason;
     QDate correctedOn;
+    Registers registers; // read at the visit
     int diagnosisVersion = 0;
 };
 

@@ -34,12 +34,14 @@ const ColumnInfo columns[OverviewModel::ColumnCount] = {
     { "功率因数", NumberText::FactorDecimals },
     { "频率(Hz)", NumberText::FrequencyDecimals },
     { "接线判断", -1 },
+    { "K（范围）", -1 },
 };
 
 } // namespace
 
-OverviewModel::OverviewModel(const QStringList &groups, QObject *parent)
+OverviewModel::OverviewModel(const QStringList &groups, QObject *parent, const EnergyRefund::Accuracy &accuracy)
     : QAbstractTableModel(parent)
+    , m_accuracy(accuracy)
 {
     m_rows.resize(groups.size());
     for (int i = 0; i < groups.size(); ++i) {
@@ -94,6 +96,8 @@ QString OverviewModel::text(int row, int column) const
         return r.complete ? wiringSystemText(r.values) : QString();
     case VerdictColumn:
         return r.verdict.text;
+    case KRange: // diagnosed again only for the cells on show
+        return r.complete ? EnergyRefund::kRangeText(r.values, WiringDiagnosis::diagnose(r.values), m_accuracy) : QString();
     default: {
         const double value = number(r, column);
         return std::isnan(value) ? QString() : NumberText::fixed(value, columns[column].decimals);

@@ -1,6 +1,7 @@
 #ifndef OVERVIEWMODEL_H
 #define OVERVIEWMODEL_H
 
+#include "energyrefund.h"
 #include "groupverdict.h"
 #include "groupvalues.h"
 
@@ -20,14 +21,16 @@ class OverviewModel : public QAbstractTableModel
 public:
     enum Column {
         Group, Wiring, VoltageA, VoltageB, VoltageC, CurrentA, CurrentB, CurrentC,
-        ActivePower, ReactivePower, ApparentPower, PowerFactor, Frequency, VerdictColumn,
+        ActivePower, ReactivePower, ApparentPower, PowerFactor, Frequency, VerdictColumn, KRange,
         ColumnCount
     };
     // A number for the numeric columns (the group's number for the first),
     // a text for the others: what a QSortFilterProxyModel sorts by.
     static constexpr int SortRole = Qt::UserRole;
 
-    explicit OverviewModel(const QStringList &groups, QObject *parent = nullptr);
+    // accuracy: the instrument's, for the interval of K.
+    explicit OverviewModel(const QStringList &groups, QObject *parent = nullptr,
+                           const EnergyRefund::Accuracy &accuracy = {});
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -46,6 +49,7 @@ private:
     QString text(int row, int column) const;
 
     QVector<Row> m_rows;
+    EnergyRefund::Accuracy m_accuracy;
 };
 
 #endif // OVERVIEWMODEL_H

@@ -32,7 +32,8 @@ bool PdfReport::open()
     return true;
 }
 
-void PdfReport::addPage(int groupNumber, const QString &groupText, WiringDiagnosis::LoadWindow window)
+void PdfReport::addPage(int groupNumber, const QString &groupText, WiringDiagnosis::LoadWindow window,
+                        const std::optional<EnergyRefund::PeriodRegisters> &registers)
 {
     if (!m_painter.isActive())
         return;
@@ -40,7 +41,7 @@ void PdfReport::addPage(int groupNumber, const QString &groupText, WiringDiagnos
         m_writer->newPage();
     ++m_pagesAdded;
     m_page.paint(m_painter, m_writer->resolution() / 72.0, m_pagesAdded, m_pageCount, groupNumber,
-                 groupText, window);
+                 groupText, window, registers);
 }
 
 bool PdfReport::commit()

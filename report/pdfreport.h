@@ -29,7 +29,8 @@ public:
     // Adds the next page, of the group numbered groupNumber (第N组),
     // diagnosed under window.
     void addPage(int groupNumber, const QString &groupText,
-                 WiringDiagnosis::LoadWindow window = WiringDiagnosis::LoadWindow::Inductive0To60);
+                 WiringDiagnosis::LoadWindow window = WiringDiagnosis::LoadWindow::Inductive0To60,
+                 const std::optional<EnergyRefund::PeriodRegisters> &registers = std::nullopt);
     // Ends the document and puts it in place of the file at the path.
     bool commit();
     // Drops the document; nothing is left behind.

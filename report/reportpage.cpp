@@ -169,14 +169,17 @@ QStringList totalLines(const GroupValues &values, const ReportInfo &info)
 
 } // namespace
 
-ReportPage::ReportPage(PhasorDiagram::Orientation orientation, const ReportInfo &info)
+ReportPage::ReportPage(PhasorDiagram::Orientation orientation, const ReportInfo &info,
+                       const EnergyRefund::Accuracy &accuracy)
     : m_orientation(orientation)
     , m_info(info)
+    , m_accuracy(accuracy)
 {
 }
 
 void ReportPage::paint(QPainter &p, qreal scale, int pageNumber, int pageCount, int groupNumber,
-                       const QString &groupText, WiringDiagnosis::LoadWindow window) const
+                       const QString &groupText, WiringDiagnosis::LoadWindow window,
+                       const std::optional<EnergyRefund::PeriodRegisters> &registers) const
 {
     const auto pt = [scale](qreal points) { return points * scale; };
     const qreal left = SideMargin;
@@ -307,14 +310,22 @@ void ReportPage::paint(QPainter &p, qreal scale, int pageNumber, int pageCount, 
         p.drawText(bounds, Qt::AlignLeft | Qt::TextWordWrap, text);
         y += bounds.height() / scale;
     };
-    for (const QString &line : WiringDiagnosis::reportLines(values, window))
+    const WiringDiagnosis::Diagnosis diagnosis = WiringDiagnosis::diagnose(values, window);
+    // K's interval after the check's own lines; the refund, where registers
+    // were read, goes to the conclusion, so that the page still holds it all.
+    const QStringList lines = WiringDiagnosis::reportLines(values, window)
+        + EnergyRefund::refundLines(values, diagnosis, std::nullopt, m_accuracy);
+    for (const QString &line : lines)
         paragraph(checkLeft, checkWidth, line);
 
     // The page closes with the verdict in one sentence and the lines the
     // tester and the customer sign.
     y = qMax(y, belowDiagram) + GapAfterTable;
     p.setFont(pageFont(10.5, true));
-    paragraph(left, width, WiringDiagnosis::conclusion(values, window));
+    QString conclusion = WiringDiagnosis::conclusion(values, window);
+    if (registers)
+        conclusion += EnergyRefund::conclusionSentence(values, diagnosis, *registers, m_accuracy);
+    paragraph(left, width, conclusion);
     p.setFont(pageFont(10.5, false));
     const QString signatures[] = { tr("检测人："), tr("用户："), tr("日期：") };
     const qreal signatureTop = qMax(y + 4, SignatureTop);

@@ -2,6 +2,7 @@
 #define REPORTPAGE_H
 
 #include "reportinfo.h"
+#include "energyrefund.h"
 #include "wiringdiagnosis.h"
 #include "phasordiagram.h"
 
@@ -18,7 +19,9 @@ class QPainter;
 class ReportPage
 {
 public:
-    ReportPage(PhasorDiagram::Orientation orientation, const ReportInfo &info);
+    // accuracy: what K's interval and the refund's rest on.
+    ReportPage(PhasorDiagram::Orientation orientation, const ReportInfo &info,
+               const EnergyRefund::Accuracy &accuracy = {});
 
     // The page size in points.
     static constexpr qreal Width = 595.3;
@@ -27,15 +30,18 @@ public:
     // Paints page pageNumber of pageCount, the group numbered groupNumber
     // (第N组), onto painter, whose device has scale units per point and
     // the page's top left corner at its origin; window: the load angles the
-    // wiring diagnosis assumes for the group. A text with too few fields gets
-    // a page that says so.
+    // wiring diagnosis assumes for the group; registers: the meter's over the
+    // period, where read, for the refund. A text with too few fields gets a
+    // page that says so.
     void paint(QPainter &painter, qreal scale, int pageNumber, int pageCount, int groupNumber,
                const QString &groupText,
-               WiringDiagnosis::LoadWindow window = WiringDiagnosis::LoadWindow::Inductive0To60) const;
+               WiringDiagnosis::LoadWindow window = WiringDiagnosis::LoadWindow::Inductive0To60,
+               const std::optional<EnergyRefund::PeriodRegisters> &registers = std::nullopt) const;
 
 private:
     PhasorDiagram::Orientation m_orientation;
     ReportInfo m_info;
+    EnergyRefund::Accuracy m_accuracy;
 };
 
 #endif // REPORTPAGE_H

@@ -4,9 +4,11 @@
 // the history of readings with the copies' marks.
 
 #include "archivelink.h"
+#include "archivestore.h"
 #include "archivewriter.h"
 #include "historydialog.h"
 #include "overviewdialog.h"
+#include "wiringcheckdialog.h"
 #include "filesizelimit.h"
 #include "windowdriver.h"
 
@@ -16,6 +18,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QtTest>
@@ -93,18 +97,18 @@ void GroupTablesTest::overview()
     QStringList headers;
     for (int column = 0; column < view->model()->columnCount(); ++column)
         headers << view->model()->headerData(column, Qt::Horizontal).toString();
-    QCOMPARE(headers.join('|'), "组|接线方式|UA/UAB(V)|UB(V)|UC/UCB(V)|IA(A)|IB(A)|IC(A)|ΣP(W)|ΣQ(Var)|ΣS(VA)|功率因数|频率(Hz)|接线判断");
+    QCOMPARE(headers.join('|'), "组|接线方式|UA/UAB(V)|UB(V)|UC/UCB(V)|IA(A)|IB(A)|IC(A)|ΣP(W)|ΣQ(Var)|ΣS(VA)|功率因数|频率(Hz)|接线判断|K（范围）");
     // cos(200 x 0.01745) = -0.93994, cos(20 x 0.01745) = 0.93970; cos(30 x 0.01745) = 0.86607478.
     // At load angle 0, the edge of the default window, the correct forms read
     // like others at 60: both are named, in orange.
     const QString edge = "负载角接近判定范围边界：%1，K=1.000或%2，K=%3";
     QCOMPARE(rowTexts(view->model()), QStringList({
         "第1组|三相四线|220.00|220.00|220.00|2.0000|2.0000|2.0000|1320.00|0.00|1320.00|1.0000|50.00|"
-            + edge.arg("[Ua,Ia][Ub,Ib][Uc,Ic]", "[Ua,-Ib][Ub,-Ic][Uc,-Ia]", "0.500"),
-        "第2组|三相四线|100.00|100.00|100.00|1.0000|1.0000|1.0000|93.95|34.25|300.00|0.3132|50.00|[Ua,-Ia][Ub,Ib][Uc,Ic]，K=3.000",
+            + edge.arg("[Ua,Ia][Ub,Ib][Uc,Ic]", "[Ua,-Ib][Ub,-Ic][Uc,-Ia]", "0.500") + "|1.000或0.500（0.455～0.546）",
+        "第2组|三相四线|100.00|100.00|100.00|1.0000|1.0000|1.0000|93.95|34.25|300.00|0.3132|50.00|[Ua,-Ia][Ub,Ib][Uc,Ic]，K=3.000|3.000（2.875～3.138）",
         "第3组|三相三线|100.00||100.00|1.0000||1.0000|173.21|0.00|200.00|0.8661|50.00|"
-            + edge.arg("[Uab,Ia][Ucb,Ic]", "[Uca,-Ia][Uba,-Ic]", "0.500"),
-        "第4组|||||||||||||数据不完整" }));
+            + edge.arg("[Uab,Ia][Ucb,Ic]", "[Uca,-Ia][Uba,-Ic]", "0.500") + "|1.000或0.500（0.440～0.562）",
+        "第4组|||||||||||||数据不完整|" }));
     QCOMPARE(view->model()->index(1, 13).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(200, 0, 0));
     QCOMPARE(view->model()->index(0, 13).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(192, 96, 0));
     QVERIFY(view->model()->index(1, 0).data(Qt::BackgroundRole).isValid() && !view->model()->index(0, 0).data(Qt::BackgroundRole).isValid());
@@ -274,6 +278,17 @@ void GroupTablesTest::history()
     QTRY_VERIFY(dialog.isNull());
     QCOMPARE(driver.window().loadedGroups(), QStringList({ threeWire, balanced }));
     QCOMPARE(driver.list()->item(1)->text(), "第2组");
+    // Tied to a meter with the registers read, the group's wiring check takes them from the archive.
+    ArchiveStore store(*driver.window().archive()->connection("test"));
+    Archive::TestDetails visit{ {}, QDate(2026, 12, 1), "", false, "", {}, { 1200.5, 0, 300, 0, 0, 2 } };
+    QVERIFY(store.reviseMeter({}, { "A-1", "", "", "M-1", "", "" }, &visit.meterUid)
+            && store.reviseTests({ ArchiveStore::readingUid(balanced) }, visit));
+    driver.clickEntry(1);
+    driver.action("action_wiring_check")->trigger();
+    QPointer<WiringCheckDialog> check = driver.window().findChild<WiringCheckDialog *>();
+    QCOMPARE(check->endEdit(0)->text() + ' ' + check->endEdit(5)->text() + ' ' + check->periodSourceLabel()->text(),
+             "1200.5 2 档案：此表没有更早的接线正确的检测，起码请填写；止码取自本次检测（2026-12-01）。均可修改，结算电量请填写。");
+    delete check;
 
     // The archive is the place of record: the copies gone, it still lists
     // the reads, and a second start takes in nothing twice.

@@ -245,6 +245,15 @@ void MainWindowTest::clickShowsGroup()
     QCOMPARE(dialog->refundLabel()->text(), diagnosis.contains("1.000") ? "ΔW = (K−1)·W′ = 0.00 kWh，无需退补"
                                                                         : "K不能确定，不能计算退补电量");
     if (group == fourWire) {
+        // The period's registers, refused while a register runs back; then a right meter billed 10 kWh short.
+        dialog->startEdit(0)->setText("200"), dialog->endEdit(0)->setText("100");
+        QVERIFY(dialog->periodRefundLabel()->text().startsWith("正向有功止码小于起码"));
+        dialog->entryModeBox()->setCurrentIndex(1), dialog->billedEdit()->setText("90");
+        for (int reg = 1; reg < 6; ++reg)
+            dialog->endEdit(reg)->setText(reg == 2 ? "50" : "0");
+        QVERIFY2(dialog->periodRefundLabel()->text().contains("按电量（c=1.000∠0.0°，电能表有功1级，无功2级）：实际电量W=Re((W′P+jW′Q)/c)"
+                                                              "=100.00 kWh（99.00～101.00），ΔW = 10.00 kWh（9.00～11.00），应追补"),
+                 qPrintable(dialog->periodRefundLabel()->text()));
         // Under -30 to 30 its load angle of 30 lies at an end: read as well as
         // [Ua,-Ic][Ub,-Ia][Uc,-Ib] at -30, nothing is settled.
         dialog->windowBox()->setCurrentIndex(2);
@@ -274,6 +283,8 @@ void MainWindowTest::clickShowsGroup()
         QVERIFY(driver.window().writePdfReport(path("w.pdf"), { 0, 1 }) == ReportFlow::Outcome::Written);
 #ifndef Q_OS_WIN // poppler runs on the host
         QCOMPARE(QString::fromUtf8(outputOf("pdftotext", { path("w.pdf"), "-" })).remove('\n').count("按−30°～30°判定"), 2);
+        QVERIFY(QString::fromUtf8(outputOf("pdftotext", { path("w.pdf"), "-" })).remove(QChar(10)).contains( // the group's registers, both forms
+            QRegularExpression("退补电量：\\[Ua,-Ic\\].*；\\[Ua,Ia\\]\\[Ub,Ib\\]\\[Uc,Ic\\]：按电能表记录的电量计算，应追补10.00 ?kWh（ΔW范围9.00～11.00 ?kWh）")));
 #endif
         driver.clickEntry(1);
     }

@@ -4,11 +4,17 @@
 // "[Ua,Ic][Ub,Ia][Uc,-Ib]"), and the instrument's fields worked out from
 // them with complex numbers, not with the rules under test.
 
+#include "archiveconnection.h"
+#include "archivequery.h"
+#include "archivestore.h"
+#include "energyrefund.h"
+#include "refundperiod.h"
 #include "wiringcheck.h"
 #include "wiringdiagnosis.h"
 #include "groupvalues.h"
 
 #include <QtTest>
+#include <QRandomGenerator>
 #include <complex>
 
 using namespace WiringDiagnosis;
@@ -27,6 +33,7 @@ struct Built
     GroupValues values;
     double correct = 0;    // the power the correct wiring registers
     double registered = 0;
+    double registeredQ = 0;
     double voltAmperes = 0; // the sum of U x I of the elements
     double elementPower[3] = {};
 };
@@ -73,7 +80,8 @@ Built build(int wiring, double phi, QString form, const QString &fault = {}, boo
     if (fault.contains("b open"))
         V[0] = (U[0] - U[2]) / 2.0, V[1] = -V[0];
     for (int e = 0; e < n; ++e)
-        b.registered += b.elementPower[e] = std::real(V[e] * std::conj(C[e])), b.voltAmperes += std::abs(V[e]) * std::abs(C[e]);
+        b.registered += b.elementPower[e] = std::real(V[e] * std::conj(C[e])), b.voltAmperes += std::abs(V[e]) * std::abs(C[e]),
+            b.registeredQ += std::imag(V[e] * std::conj(C[e]));
     if (wiring == 2)
         for (int p = 0; p < 3; ++p)
             b.correct += std::real(U[p] * std::conj(I[p]));
@@ -176,6 +184,17 @@ QString corrected(int wiring, const QString &form, const QStringList &steps)
     return result;
 }
 
+// A moment's registered power (W, var) for hours into the registers of an
+// electronic meter (kWh, kvarh): by the direction of P, and by quadrant.
+void accumulate(EnergyRefund::PeriodRegisters &r, double p, double q, double hours)
+{
+    const int quadrant = p >= 0 ? (q >= 0 ? 0 : 3) : (q >= 0 ? 1 : 2);
+    const double add[] = { std::max(p, 0.0), std::max(-p, 0.0), 0, 0, 0, 0 };
+    for (int reg = 0; reg < EnergyRefund::RegisterCount; ++reg)
+        r.energy[reg] = (std::isnan(r.energy[reg]) ? 0 : r.energy[reg])
+            + (reg - EnergyRefund::ReactiveQ1 == quadrant ? std::fabs(q) : add[reg]) * hours / 1000;
+}
+
 QStringList findingsOf(const GroupValues &v, LoadWindow window = LoadWindow::Inductive0To60)
 {
     QStringList found;
@@ -198,6 +217,9 @@ private slots:
     void everyFormNamed();
     void findings_data();
     void findings();
+    void refund();
+    void registerEntries_data();
+    void registerEntries();
 };
 
 void WiringCheckTest::everyFormNamed()
@@ -392,6 +414,168 @@ void WiringCheckTest::findings()
     QCOMPARE(lines.contains("在此负载角下计量正确"), !d.correct && !d.atEdge && kText(d.k) == "1.000");
     for (const Alternative &a : d.alternatives) // a form registering nothing at its load angle
         QVERIFY2(kText(a.k) != "-0.000", qPrintable(a.form));
+}
+
+void WiringCheckTest::refund()
+{
+    using namespace EnergyRefund;
+    const Accuracy accuracy;
+    QRandomGenerator random(7);
+    for (int wiring : { 1, 2 }) {
+        int draws = 0, undetermined = 0;
+        double widest = 0;
+        for (const QString &form : everyForm(wiring)) {
+            const std::optional<WiringForms::Form> named = WiringForms::formOf(wiring == 2 ? relabelled(form) : form);
+            QVERIFY2(named, qPrintable(form));
+            const bool stands = std::abs(WiringForms::registration(*named)) < 1e-9;
+            // At a constant load angle the registers give the true energy and today's K, at
+            // every angle of each window, through the form the diagnosis names.
+            for (LoadWindow window : loadWindows())
+                for (int inside = 0; inside < 60; ++inside) {
+                    const Built b = build(wiring, windowStart(window) + inside, form);
+                    const Diagnosis d = diagnose(b.values, window);
+                    PeriodRegisters r;
+                    accumulate(r, b.registered, b.registeredQ, 100);
+                    const Settlement s = fromRegisters(*WiringForms::formOf(d.form), r, accuracy);
+                    const QString where = QString("%1 at %2: %3 K %4").arg(form).arg(windowStart(window) + inside).arg(s.trueEnergy).arg(d.k);
+                    QVERIFY2(s.known == !stands, qPrintable(where));
+                    QVERIFY2(stands || std::fabs(s.trueEnergy - b.correct / 10) < 1e-9 * b.voltAmperes, qPrintable(where));
+                    QVERIFY2(stands || std::isinf(d.k) || std::fabs(s.k - d.k) < 1e-9 * std::max(1.0, std::fabs(d.k)), qPrintable(where));
+                }
+            // A day of quarter hours, load angle and size changing: the registers against the
+            // true energy summed over time.
+            PeriodRegisters day;
+            double truth = 0;
+            for (int quarter = 0; quarter < 96; ++quarter) {
+                const double size = 1 + 0.5 * std::cos(quarter * M_PI / 24);
+                const Built b = build(wiring, 30 + 25 * std::sin(quarter * M_PI / 48), form);
+                accumulate(day, size * b.registered, size * b.registeredQ, 0.25);
+                truth += size * b.correct * 0.25 / 1000;
+            }
+            const Settlement s = fromRegisters(*named, day, accuracy);
+            QVERIFY2(s.known == !stands && (stands || std::fabs(s.trueEnergy / truth - 1) < 0.001),
+                     qPrintable(QString("%1 day: %2 of %3").arg(form).arg(s.trueEnergy).arg(truth)));
+            // Its interval: the corners of the meter's errors, 1% of the active and 2% of the reactive registers.
+            double low = HUGE_VAL, high = -HUGE_VAL;
+            for (double active : { -0.01, 0.01 })
+                for (double reactive : { -0.02, 0.02 }) {
+                    const double w = (Z(day.activeNet() + active * day.activeTurnover(),
+                                        day.reactiveNet() + reactive * day.reactiveTurnover()) / WiringForms::registration(*named)).real();
+                    low = std::min(low, w), high = std::max(high, w);
+                }
+            const double scale = std::max(std::fabs(low), std::fabs(high));
+            QVERIFY2(stands || (std::fabs(s.trueRange.low - low) < 1e-9 * scale && std::fabs(s.trueRange.high - high) < 1e-9 * scale),
+                     qPrintable(QString("%1 day: %2 to %3, not %4 to %5").arg(form).arg(s.trueRange.low).arg(s.trueRange.high).arg(low).arg(high)));
+            // Errors drawn within the instrument's accuracy: the interval holds the true K.
+            for (int draw = 0; draw < 60; ++draw) {
+                const Built b = build(wiring, 10 + draw % 3 * 20, form, {}, draw % 2);
+                GroupValues measured = b.values;
+                for (int e : { 1, 2, 3, 5, 6, 7 })
+                    measured.entry(e) *= 1 + accuracy.magnitude / 100 * (2 * random.generateDouble() - 1);
+                for (int e : { 8, 9, 10, 11, 13 })
+                    measured.entry(e) += accuracy.angle * (2 * random.generateDouble() - 1);
+                const Interval k = kInterval(measured, *named, accuracy);
+                ++draws;
+                if (!k.known()) {
+                    ++undetermined;
+                    continue;
+                }
+                const double truth = b.correct / b.registered;
+                QVERIFY2(k.low <= truth + 1e-12 && truth - 1e-12 <= k.high, // beyond rounding
+                         qPrintable(QString("%1 draw %2: %3 outside %4 to %5").arg(form).arg(draw).arg(truth).arg(k.low).arg(k.high)));
+                widest = std::max(widest, (k.high - k.low) / std::fabs(truth));
+            }
+        }
+        // Most readings tell K, the interval no wider than the forms near standing still make it.
+        QVERIFY2(undetermined < draws / 4 && widest > 0, qPrintable(QString("%1 of %2").arg(undetermined).arg(draws)));
+    }
+    QCOMPARE(direction(0.9, { 0.5, 1.3 }), "应追补"); // a range on one side of 0 decides
+    // Without registers, K's interval alone: the line of the PDF's (5).
+    const GroupValues reversed = build(2, 30, "[Ua,-Ia][Ub,Ib][Uc,Ic]").values;
+    QCOMPARE(refundLines(reversed, diagnose(reversed), std::nullopt, accuracy).join('|'),
+             "K的范围（仪表准确度角度±1°，电压、电流±0.5%）：K=" + kWithRange(diagnose(reversed).k, kInterval(reversed, *WiringForms::formOf("[Ua,-Ia][Ub,Ib][Uc,Ic]"), accuracy)));
+}
+
+void WiringCheckTest::registerEntries_data()
+{
+    QTest::addColumn<bool>("archived"); // start and end stored as tests, taken back from the archive
+    QTest::addColumn<bool>("differences");
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("end");
+    QTest::addColumn<QString>("billed");
+    QTest::addColumn<double>("angle");    // the instrument's accuracy
+    QTest::addColumn<QString>("expected"); // W'P W'Q billed, or the problem
+    const QString none = ",,,,,";
+    QTest::newRow("readings") << false << false << "100,20,50,0,4,10" << "250,30,90,5,4,30" << " 140 " << 1.0 << "140 25 140";
+    // From the tests of a meter in an archive file: the last found correct before, to the correction.
+    QTest::newRow("from the archive") << true << false << "100,20,50,0,4,10" << "250,30,90,5,4,30" << " 140 " << 1.0 << "140 25 140";
+    QTest::newRow("differences, zeros") << false << true << none << "0,0,0,0,0,0" << "" << 1.0 << "0 0 nan";
+    QTest::newRow("active alone") << false << true << none << "12.5,0,,,,," << "" << 1.0 << "12.5 nan nan";
+    QTest::newRow("nothing") << false << false << none << none << "" << 1.0 << "";
+    QTest::newRow("end below start") << false << false << "100,0,,,,," << "99,0,,,,," << "" << 1.0 << "正向有功止码小于起码：电能表示数只增不减，请核对（表计走满一圈时请按差值录入）";
+    QTest::newRow("reactive alone") << false << true << none << ",,1,2,3,4" << "" << 1.0 << "只填写了无功电量，未填写有功电量，不能计算：请填写正向、反向有功";
+    QTest::newRow("text") << false << false << "100,0,,,,," << "1O0,0,,,,," << "" << 1.0 << "正向有功止码不是数字，请输入数字";
+    QTest::newRow("billed text") << false << true << none << "1,0,,,,," << "kWh" << 1.0 << "结算电量不是数字，请输入数字";
+    QTest::newRow("export missing") << false << true << none << "1,,,,,," << "" << 1.0 << "正向有功和反向有功须都填写（无电量的填0）";
+    QTest::newRow("three quadrants") << false << true << none << "1,0,1,1,1," << "" << 1.0 << "无功四个象限须全部填写（无电量的象限填0）";
+    QTest::newRow("start alone") << false << false << "5,0,,,,," << ",0,,,,," << "" << 1.0 << "正向有功须同时填写起码和止码";
+    QTest::newRow("accuracy 0") << false << true << none << none << "" << 0.0 << "仪表角度准确度应大于0°且不超过5°（判定范围边界的余量）";
+    QTest::newRow("accuracy past the margin") << false << true << none << none << "" << 5.01 << "仪表角度准确度应大于0°且不超过5°（判定范围边界的余量）";
+    QTest::newRow("accuracy at the margin") << false << true << none << none << "" << 5.0 << "";
+}
+
+void WiringCheckTest::registerEntries()
+{
+    QFETCH(bool, differences);
+    QFETCH(QString, start);
+    QFETCH(QString, end);
+    QFETCH(QString, billed);
+    QFETCH(double, angle);
+    QFETCH(QString, expected);
+    QFETCH(bool, archived);
+    EnergyRefund::Entries entries{ differences, {}, {}, billed };
+    for (int reg = 0; reg < EnergyRefund::RegisterCount; ++reg)
+        entries.start[reg] = start.split(',').value(reg), entries.end[reg] = end.split(',').value(reg);
+    if (archived) {
+        // Found correct, correct, voided, wrong (shown), corrected, correct: only the second's and the
+        // fifth's readings make the period.
+        QTemporaryDir dir;
+        ArchiveConnection archive(dir.filePath("archive.db"));
+        QVERIFY(archive.open());
+        ArchiveStore store(archive);
+        const QString right = "50.0%1 1.5 1.5 1.5 0 220 220 220 2.5 2.5 2.5 24 12 12 24 12 12 2 0";
+        const QStringList groups{ right.arg(1), right.arg(2), right.arg(3),
+                                  "50 1 1 1 0 100 100 100 20 2 2 24 12 12 24 12 12 2 0", right.arg(5), right.arg(6) };
+        int added = 0, known = 0;
+        QString meter;
+        QVERIFY(store.importFile("visits.dat", groups, &added, &known)
+                && store.reviseMeter(QString(), { "A-1", "", "", "M-1", "", "" }, &meter));
+        for (int visit = 0; visit < groups.size(); ++visit) {
+            Archive::TestDetails test{ meter, QDate(2025, 1 + visit, 1), "", visit == 2, "", {}, {} };
+            if (visit == 4)
+                test.correctedOn = QDate(2025, 5, 2);
+            for (int reg = 0; reg < EnergyRefund::RegisterCount; ++reg)
+                test.registers[reg] = (visit == 1 ? start : visit == 4 ? end : "7,7,7,7,7,7").split(',').at(reg).toDouble();
+            QVERIFY2(store.reviseTests({ ArchiveStore::readingUid(groups.at(visit)) }, test), qPrintable(store.error()));
+        }
+        ArchiveQuery query(archive);
+        const std::optional<RefundPeriod> period = RefundPeriod::find(query, groups.at(3));
+        QVERIFY(period);
+        QCOMPARE(period->source(), "档案：起码取自此前最后一次接线正确的检测（2025-02-01）；"
+                                   "止码取自接线已更正的检测（2025-05-01，更正日期2025-05-02）。均可修改，结算电量请填写。");
+        entries = period->entries;
+        entries.billed = billed;
+    }
+    const EnergyRefund::Parsed parsed = EnergyRefund::parse(entries);
+    EnergyRefund::Accuracy accuracy;
+    accuracy.angle = angle;
+    const GroupValues v = build(2, 30, "[Ua,-Ia][Ub,Ib][Uc,Ic]").values;
+    const EnergyRefund::Interval k = EnergyRefund::kInterval(v, *WiringForms::formOf("[Ua,-Ia][Ub,Ib][Uc,Ic]"), accuracy);
+    QCOMPARE(k.known(), accuracy.problem().isEmpty()); // no interval from an accuracy refused
+    QString found = parsed.problem + accuracy.problem();
+    if (const auto &r = parsed.registers)
+        found = QString("%1 %2 %3").arg(r->activeNet()).arg(r->reactiveNet()).arg(r->billed);
+    QCOMPARE(found, expected);
 }
 
 QTEST_GUILESS_MAIN(WiringCheckTest)

@@ -11,10 +11,11 @@ install(TARGETS datamanager RUNTIME DESTINATION .)
 # the archive (SQLite is inside the plugin); qsqlpsql: the department's
 # server, which brings libpq.dll and OpenSSL's two DLLs by its imports
 # (the executable's own imports never name them).
-# The SDK's Qt SQL brings no list of its plugins: each driver's own package.
+# Qt 6.4's Sql module loads no plugin packages of its own (it has no
+# Qt6SqlPlugins.cmake), so each driver's is found here.
 foreach(driver QSQLiteDriverPlugin QPSQLDriverPlugin)
     if(NOT TARGET Qt6::${driver})
-        find_package(Qt6${driver} REQUIRED CONFIG HINTS ${Qt6Sql_DIR})
+        find_package(Qt6${driver} CONFIG REQUIRED PATHS "${Qt6Sql_DIR}" NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
     endif()
 endforeach()
 set(DM_WINDOWS_PLUGINS Qt6::QWindowsIntegrationPlugin Qt6::QWindowsVistaStylePlugin Qt6::QJpegPlugin
