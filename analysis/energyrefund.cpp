@@ -344,7 +344,7 @@ Settlement fromSnapshot(double k, const Interval &kRange, double registered, dou
 
 QString direction(double refund, const Interval &range)
 {
-    QString words = std::fabs(refund) < 0.0005 ? tr("无需退补") : refund > 0 ? tr("应追补") : tr("应退还");
+    QString words = std::fabs(refund) < 0.0005 ? tr("无需退补") : refund > 0 ? tr("应补收") : tr("应退还");
     if (range.known() && range.low < 0 && range.high > 0)
         words += tr("（范围跨零，退补方向不能确定）");
     return words;

@@ -22,7 +22,7 @@ struct GroupValues;
 //   the load angle stayed as it was; its interval comes from the
 //   instrument's accuracy.
 // Energies in kWh (kvarh), signed; ΔW = W(true) - billed, positive to be
-// recovered (应追补), negative to be refunded (应退还).
+// recovered (应补收), negative to be refunded (应退还).
 namespace EnergyRefund {
 
 inline constexpr double NotGiven = std::numeric_limits<double>::quiet_NaN();
@@ -142,7 +142,7 @@ Settlement fromRegisters(const WiringForms::Form &form, const PeriodRegisters &r
 // From K: W(true) = K W'; billed NaN: ΔW unknown.
 Settlement fromSnapshot(double k, const Interval &kRange, double registered, double billed);
 
-// 应追补, 应退还 or 无需退补, by the sign; where the interval holds 0,
+// 应补收, 应退还 or 无需退补, by the sign; where the interval holds 0,
 // with 方向不能确定 after it.
 QString direction(double refund, const Interval &range = {});
 

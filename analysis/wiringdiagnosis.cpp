@@ -373,7 +373,7 @@ Refund refund(double k, double registeredEnergy)
         return r;
     r.valid = true;
     r.energy = (k - 1) * registeredEnergy;
-    r.direction = std::fabs(r.energy) < 0.0005 ? tr("无需退补") : r.energy > 0 ? tr("应追补") : tr("应退还");
+    r.direction = std::fabs(r.energy) < 0.0005 ? tr("无需退补") : r.energy > 0 ? tr("应补收") : tr("应退还");
     return r;
 }
 

@@ -74,13 +74,13 @@ QString kText(double k);
 // "表计停走", "表计反转" or empty.
 QString kMeaning(double k);
 
-// ΔW = (K - 1) W'; positive is to be recovered (应追补), negative refunded
+// ΔW = (K - 1) W'; positive is to be recovered (应补收), negative refunded
 // (应退还). Not valid for an infinite or unknown K.
 struct Refund
 {
     bool valid = false;
     double energy = 0;
-    QString direction; // 应追补, 应退还 or 无需退补
+    QString direction; // 应补收, 应退还 or 无需退补
 };
 Refund refund(double k, double registeredEnergy);
 

@@ -104,7 +104,7 @@ WiringCheckDialog::WiringCheckDialog(const QString &groupName, const GroupValues
     refundRow->addWidget(new QLabel(tr("kWh"), this));
     refundRow->addWidget(m_refund, 1);
     // Room for the longest result, so that it never runs out of sight.
-    m_refund->setMinimumWidth(m_refund->fontMetrics().horizontalAdvance(tr("ΔW = (K−1)·W′ = -000000.00 kWh，应追补")));
+    m_refund->setMinimumWidth(m_refund->fontMetrics().horizontalAdvance(tr("ΔW = (K−1)·W′ = -000000.00 kWh，应补收")));
 
     auto *reminder = new QLabel(tr("以上结果由测得的相位角推断，仅供参考，请在现场核实。"), this);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
@@ -339,7 +339,7 @@ void WiringCheckDialog::showRefund()
     bool ok = false;
     const double energy = QLocale::c().toDouble(text, &ok);
     // W′ is what the meter registered, signed: a meter running backwards
-    // registers less than nothing, and the sign of ΔW then says 应追补.
+    // registers less than nothing, and the sign of ΔW then says 应补收.
     if (!ok || !std::isfinite(energy)) {
         m_refund->setText(tr("请输入抄见电量（kWh，正向减反向，表计反转时为负）"));
         return;

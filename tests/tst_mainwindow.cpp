@@ -252,7 +252,7 @@ void MainWindowTest::clickShowsGroup()
         for (int reg = 1; reg < 6; ++reg)
             dialog->endEdit(reg)->setText(reg == 2 ? "50" : "0");
         QVERIFY2(dialog->periodRefundLabel()->text().contains("按电量（c=1.000∠0.0°，电能表有功1级，无功2级）：实际电量W=Re((W′P+jW′Q)/c)"
-                                                              "=100.00 kWh（99.00～101.00），ΔW = 10.00 kWh（9.00～11.00），应追补"),
+                                                              "=100.00 kWh（99.00～101.00），ΔW = 10.00 kWh（9.00～11.00），应补收"),
                  qPrintable(dialog->periodRefundLabel()->text()));
         // Under -30 to 30 its load angle of 30 lies at an end: read as well as
         // [Ua,-Ic][Ub,-Ia][Uc,-Ib] at -30, nothing is settled.
@@ -284,7 +284,7 @@ void MainWindowTest::clickShowsGroup()
 #ifndef Q_OS_WIN // poppler runs on the host
         QCOMPARE(QString::fromUtf8(outputOf("pdftotext", { path("w.pdf"), "-" })).remove('\n').count("按−30°～30°判定"), 2);
         QVERIFY(QString::fromUtf8(outputOf("pdftotext", { path("w.pdf"), "-" })).remove(QChar(10)).contains( // the group's registers, both forms
-            QRegularExpression("退补电量：\\[Ua,-Ic\\].*；\\[Ua,Ia\\]\\[Ub,Ib\\]\\[Uc,Ic\\]：按电能表记录的电量计算，应追补10.00 ?kWh（ΔW范围9.00～11.00 ?kWh）")));
+            QRegularExpression("退补电量：\\[Ua,-Ic\\].*；\\[Ua,Ia\\]\\[Ub,Ib\\]\\[Uc,Ic\\]：按电能表记录的电量计算，应补收10.00 ?kWh（ΔW范围9.00～11.00 ?kWh）")));
 #endif
         driver.clickEntry(1);
     }

@@ -489,7 +489,7 @@ void WiringCheckTest::refund()
         // Most readings tell K, the interval no wider than the forms near standing still make it.
         QVERIFY2(undetermined < draws / 4 && widest > 0, qPrintable(QString("%1 of %2").arg(undetermined).arg(draws)));
     }
-    QCOMPARE(direction(0.9, { 0.5, 1.3 }), "应追补"); // a range on one side of 0 decides
+    QCOMPARE(direction(0.9, { 0.5, 1.3 }), "应补收"); // a range on one side of 0 decides
     // Without registers, K's interval alone: the line of the PDF's (5).
     const GroupValues reversed = build(2, 30, "[Ua,-Ia][Ub,Ib][Uc,Ic]").values;
     QCOMPARE(refundLines(reversed, diagnose(reversed), std::nullopt, accuracy).join('|'),
