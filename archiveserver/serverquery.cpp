@@ -87,29 +87,30 @@ QList<Archive::TestRow> ServerQuery::search(const ArchiveQuery::Filter &filter)
         conditions << QStringLiteral("t.wrong_wiring");
     const QString text = filter.text.trimmed();
     if (!text.isEmpty()) {
-        // Few meters match: their tests by the trigram indexes, then sorted;
-        // many: the newest tests walked by date until enough match (either
-        // way round for the other is a scan of a million rows).
-        // Meters first: a text too short for trigrams matches many of them.
-        int matches = 0;
-        for (const char *sql : { "SELECT count(*) FROM (SELECT 1 FROM meters_now WHERE haystack ILIKE ? LIMIT 2001) m",
-                                 "SELECT count(*) FROM (SELECT 1 FROM tests_now WHERE tester ILIKE ? LIMIT 2001) t" }) {
+        // Few meters and tests match: theirs by the trigram indexes, then
+        // sorted. Many: the newest tests walked by date until enough match,
+        // with a list of the meters that match when it is short, else each
+        // walked test's meter (joined already) looked at as it comes.
+        const auto matching = [this, &text](const char *sql) {
             QSqlQuery count(m_connection.db());
             count.prepare(QString::fromLatin1(sql));
             count.addBindValue(containing(text));
             if (!count.exec() || !count.next()) {
                 m_error = m_connection.describe(count.lastError());
-                return {};
+                return -1;
             }
-            matches += count.value(0).toInt();
-            if (matches > 2000)
-                break;
-        }
-        conditions << (matches <= 2000
-                           ? QStringLiteral("t.id IN (SELECT id FROM tests_now WHERE meter_uid IN (SELECT meter_uid FROM meters_now"
-                                            " WHERE haystack ILIKE ?) UNION ALL SELECT id FROM tests_now WHERE tester ILIKE ?)")
-                           : QStringLiteral("(t.meter_uid IN (SELECT meter_uid FROM meters_now WHERE haystack ILIKE ?)"
-                                            " OR t.tester ILIKE ?)"));
+            return count.value(0).toInt();
+        };
+        const int meters = matching("SELECT count(*) FROM (SELECT 1 FROM meters_now WHERE haystack ILIKE ? LIMIT 2001) m");
+        const int tests = meters < 0 || meters > 2000
+            ? 0 : matching("SELECT count(*) FROM (SELECT 1 FROM tests_now WHERE tester ILIKE ? LIMIT 2001) t");
+        if (meters < 0 || tests < 0)
+            return {};
+        const QString listed = QStringLiteral("meter_uid IN (SELECT meter_uid FROM meters_now WHERE haystack ILIKE ?)");
+        conditions << (meters > 2000 ? QStringLiteral("(m.haystack ILIKE ? OR t.tester ILIKE ?)")
+                       : meters + tests > 2000 ? QStringLiteral("(t.%1 OR t.tester ILIKE ?)").arg(listed)
+                       : QStringLiteral("t.id IN (SELECT id FROM tests_now WHERE %1 UNION ALL SELECT id FROM tests_now"
+                                        " WHERE tester ILIKE ?)").arg(listed));
         values << containing(text) << containing(text);
     }
     const QString where = conditions.isEmpty() ? QString() : QStringLiteral("WHERE ") + conditions.join(QStringLiteral(" AND "));

@@ -412,6 +412,8 @@ private slots:
         QTest::newRow("dates") << QString() << QDate(2026, 3, 2) << QDate(2026, 4, 1) << false << 3;
         QTest::newRow("wrong wiring only") << QString() << QDate() << QDate() << true << -1;
         QTest::newRow("history of a meter") << "history" << QDate() << QDate() << false << 3;
+        // Thousands of meters without tests share it: the tests are walked instead.
+        QTest::newRow("in thousands of meters") << "电器厂" << QDate() << QDate() << false << 3;
     }
 
     void search()
@@ -443,6 +445,13 @@ private slots:
                 QVERIFY(store.reviseTests({ ArchiveStore::readingUid(groups[i]) },
                                           test(i < 3 ? meterA : meterB, dates[i], i < 3 ? QStringLiteral("李工") : QStringLiteral("王工"))));
             QCOMPARE(sync(local.get(), tech(db)), QStringLiteral("已同步"));
+            const QString crowd = QStringLiteral(" INTO %1meter_revisions (uid, meter_uid, account_no, customer, site, meter_no,"
+                                                 " ct_ratio, pt_ratio, made_at, made_by) SELECT 'u' || i, 'm' || i, '', '电器厂' || i,"
+                                                 " '', '', '', '', '', '' FROM ");
+            QSqlQuery here(local->db());
+            QVERIFY(here.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2100) INSERT")
+                              + crowd.arg(QString()) + QStringLiteral("n")));
+            adminValue(db, QStringLiteral("INSERT") + crowd.arg(QStringLiteral("archive.")) + QStringLiteral("generate_series(1, 2100) i"));
         }
         ServerConnection server(tech(db));
         QVERIFY2(server.open(), qPrintable(server.error()));
