@@ -2,9 +2,12 @@
 
 #include "archiveconnection.h"
 #include "archivequery.h"
+#include "archivestore.h"
 #include "groupsummary.h"
 #include "groupverdict.h"
 #include "historyplot.h"
+#include "prompts.h"
+#include "wholefile.h"
 #include "serverconnection.h"
 #include "serverquery.h"
 #include "tableexport.h"
@@ -136,6 +139,10 @@ ArchiveDialog::ArchiveDialog(ArchiveConnection &connection, QWidget *parent)
     QPushButton *open = buttons->addButton(tr("打开"), QDialogButtonBox::ActionRole);
     QPushButton *tie = buttons->addButton(tr("关联电能表"), QDialogButtonBox::ActionRole);
     QPushButton *exportTable = buttons->addButton(tr("导出表格"), QDialogButtonBox::ActionRole);
+    QPushButton *keptReport = buttons->addButton(tr("存档报告"), QDialogButtonBox::ActionRole);
+    keptReport->setObjectName(QStringLiteral("keptReport"));
+    keptReport->setToolTip(tr("把选中检测的报告按当时给客户的原样（逐字节）另存一份"));
+    connect(keptReport, &QPushButton::clicked, this, &ArchiveDialog::saveKeptReport);
     open->setObjectName(QStringLiteral("open"));
     tie->setObjectName(QStringLiteral("tie"));
     exportTable->setObjectName(QStringLiteral("exportTable"));
@@ -269,6 +276,29 @@ void ArchiveDialog::showHistory()
         if (!visit.voided)
             visits << HistoryPlot::Visit{ visit.date, visit.activePower, visit.k };
     m_plot->setPixmap(QPixmap::fromImage(HistoryPlot::draw(m_plot->size(), font(), visits)));
+}
+
+void ArchiveDialog::saveKeptReport()
+{
+    const QString title = tr("存档报告");
+    const QStringList groups = chosenGroups();
+    if (groups.isEmpty())
+        return;
+    // Kept where the report was written: in this computer's archive.
+    ArchiveQuery query(m_connection);
+    const QList<Archive::KeptReport> kept = query.reportsOf(ArchiveStore::readingUid(groups.first()));
+    if (kept.isEmpty()) {
+        Prompts::tell(this, title, tr("此次检测没有存档的报告！"), query.error());
+        return;
+    }
+    const std::optional<QByteArray> pdf = query.reportPdf(kept.first().id);
+    if (!pdf) {
+        Prompts::tell(this, title, tr("存档的报告无法取出！"), query.error());
+        return;
+    }
+    const QString fileName = Prompts::saveFileName(this, { tr("PDF文件 (*.pdf)") });
+    if (!fileName.isEmpty())
+        Prompts::tellExported(this, title, fileName, saveWholeFile(fileName, *pdf));
 }
 
 QStringList ArchiveDialog::chosenGroups() const

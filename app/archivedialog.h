@@ -20,7 +20,8 @@ class QTimer;
 // if asked; newest first. Selecting a test tied to a meter shows the
 // meter's history, oldest to newest, with a plot of ΣP and K across the
 // visits. 打开 shows the tests chosen in the window as if just read;
-// 关联电能表 ties them; 导出表格 writes them as XLSX or CSV.
+// 关联电能表 ties them; 导出表格 writes them as XLSX or CSV; 存档报告 saves
+// the report kept with the test, byte for byte.
 class ArchiveDialog : public QDialog
 {
     Q_OBJECT
@@ -48,6 +49,8 @@ signals:
 
 private:
     void showHistory();
+    // 存档报告: the newest report kept with the test chosen, saved as given.
+    void saveKeptReport();
     // The groups of the rows selected in the table that has the focus,
     // else in the results.
     QStringList chosenGroups() const;

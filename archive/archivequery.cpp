@@ -3,6 +3,7 @@
 #include "archiveconnection.h"
 #include "archivestore.h"
 
+#include <QCryptographicHash>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -266,6 +267,43 @@ QStringList ArchiveQuery::groupsOfRead(const QString &readUid)
     while (query.next())
         groups << query.value(0).toString();
     return groups;
+}
+
+QList<Archive::KeptReport> ArchiveQuery::reportsOf(const QString &readingUid)
+{
+    m_error.clear();
+    QList<Archive::KeptReport> kept;
+    QSqlQuery query(m_connection.db());
+    query.prepare(QStringLiteral("SELECT DISTINCT p.id, p.made_at, p.made_by, p.file_name FROM reports p"
+                                 " JOIN report_tests t ON t.report_id = p.id WHERE t.reading_uid = ? ORDER BY p.id DESC"));
+    query.addBindValue(readingUid);
+    if (!query.exec()) {
+        m_error = m_connection.describe(query.lastError());
+        return kept;
+    }
+    while (query.next())
+        kept << Archive::KeptReport{ query.value(0).toLongLong(),
+                                     QDateTime::fromString(query.value(1).toString(), Qt::ISODate).toLocalTime(),
+                                     query.value(2).toString(), query.value(3).toString() };
+    return kept;
+}
+
+std::optional<QByteArray> ArchiveQuery::reportPdf(qint64 id)
+{
+    m_error.clear();
+    QSqlQuery query(m_connection.db());
+    query.prepare(QStringLiteral("SELECT pdf, sha256 FROM reports WHERE id = ?"));
+    query.addBindValue(id);
+    if (!query.exec() || !query.next()) {
+        m_error = m_connection.describe(query.lastError());
+        return std::nullopt;
+    }
+    const QByteArray pdf = query.value(0).toByteArray();
+    if (QCryptographicHash::hash(pdf, QCryptographicHash::Sha256).toHex() != query.value(1).toByteArray()) {
+        m_error = QObject::tr("存档的报告与其SHA-256摘要不符：已被改动。");
+        return std::nullopt;
+    }
+    return pdf;
 }
 
 std::optional<ArchiveQuery::ChainCheck> ArchiveQuery::checkChain()

@@ -51,6 +51,12 @@ public:
     };
     std::optional<ChainCheck> checkChain();
 
+    // The reports kept with a test, newest first.
+    QList<Archive::KeptReport> reportsOf(const QString &readingUid);
+    // A kept report's PDF as it was given; none, with error(), when its
+    // digest no longer matches what was kept.
+    std::optional<QByteArray> reportPdf(qint64 id);
+
     // The reason of the last failure, in the tool's words.
     const QString &error() const { return m_error; }
 

@@ -84,6 +84,15 @@ struct TestRow
     int diagnosisVersion = 0;
 };
 
+// A PDF written from the archive and kept with the tests of its pages.
+struct KeptReport
+{
+    qint64 id = 0;
+    QDateTime madeAt;
+    QString madeBy;
+    QString fileName;   // where it was written
+};
+
 // One read, for 历史读取.
 struct ReadRow
 {

@@ -302,6 +302,11 @@ void ArchiveTest::foundAsTyped()
     QCOMPARE(history.size(), 2);
     QCOMPARE(history.first().groupText, group(1));
     QCOMPARE(query.metersStartingWith("M-").size(), 2);
+    // Wrong wiring as stored: phase A's current reversed, and a voltage lost.
+    QVERIFY(store.importFile("faults.dat", { "50 1 1 1 0 100 100 100 20 2 2 24 12 12 24 12 12 2 0",
+                                             "50 1.5 1.48 1.52 0.03 220 219.8 5 3 2.8 3.2 24 12 12 24.05 12.15 11.8 2 0" },
+                             &added, &known));
+    QCOMPARE(query.search({ {}, {}, {}, true, 200 }).size(), 2);
 }
 
 // The child of killedDuringRead: a read whose groups come on standard

@@ -3,6 +3,7 @@
 // workbook and a CSV file read back by openpyxl and Python's csv module, and
 // the history of readings with the copies' marks.
 
+#include "archivedialog.h"
 #include "archivelink.h"
 #include "archivestore.h"
 #include "archivewriter.h"
@@ -289,6 +290,20 @@ void GroupTablesTest::history()
     QCOMPARE(check->endEdit(0)->text() + ' ' + check->endEdit(5)->text() + ' ' + check->periodSourceLabel()->text(),
              "1200.5 2 档案：此表没有更早的接线正确的检测，起码请填写；止码取自本次检测（2026-12-01）。均可修改，结算电量请填写。");
     delete check;
+    // Its report is kept, and given again byte for byte from the 档案 window.
+    driver.dialogs().pressButton("当前组");
+    driver.dialogs().chooseFile(m_dir->filePath("given.pdf"));
+    driver.action("action_pdf")->trigger();
+    driver.action("action_archive")->trigger();
+    QPointer<ArchiveDialog> found = driver.window().findChild<ArchiveDialog *>();
+    found->searchBox()->setText("M-1");
+    found->search();
+    found->results()->selectRow(0);
+    driver.dialogs().chooseFile(m_dir->filePath("again.pdf"));
+    found->findChild<QPushButton *>("keptReport")->click();
+    QCOMPARE(driver.dialogs().takeMessages().last(), QString("存档报告|文档" + m_dir->filePath("again.pdf") + "导出成功！"));
+    QCOMPARE(readFile(m_dir->filePath("again.pdf")), readFile(m_dir->filePath("given.pdf")));
+    delete found;
 
     // The archive is the place of record: the copies gone, it still lists
     // the reads, and a second start takes in nothing twice.
