@@ -10,14 +10,6 @@
 
 namespace {
 
-// A LIKE pattern that matches the text itself anywhere, whatever % or _ it holds.
-QString containing(const QString &text)
-{
-    QString escaped = text;
-    escaped.replace(u'\\', QStringLiteral("\\\\")).replace(u'%', QStringLiteral("\\%")).replace(u'_', QStringLiteral("\\_"));
-    return u'%' + escaped + u'%';
-}
-
 const char TestColumns[] =
     "SELECT t.reading_id, r.uid, r.group_text, t.test_date, m.meter_uid, m.account_no, m.customer, m.site,"
     " m.meter_no, m.ct_ratio, m.pt_ratio, t.tester, r.wiring_code, r.verdict, r.severity, r.wrong_wiring, r.k,"
@@ -43,6 +35,42 @@ qint64 ArchiveQuery::scalar(const QString &sql)
     return query.exec(sql) && query.next() ? query.value(0).toLongLong() : 0;
 }
 
+Archive::TestRow ArchiveQuery::testRow(const QSqlQuery &query)
+{
+    Archive::TestRow row;
+    row.readingId = query.value(0).toLongLong();
+    row.readingUid = query.value(1).toString();
+    row.groupText = query.value(2).toString();
+    row.date = QDate::fromString(query.value(3).toString(), Qt::ISODate);
+    row.meter.uid = query.value(4).toString();
+    row.meter.details = { query.value(5).toString(), query.value(6).toString(), query.value(7).toString(),
+                          query.value(8).toString(), query.value(9).toString(), query.value(10).toString() };
+    row.tester = query.value(11).toString();
+    row.wiringCode = query.value(12).toInt();
+    row.verdict = query.value(13).toString();
+    row.severity = query.value(14).toInt();
+    row.wrongWiring = query.value(15).toBool();
+    if (!query.isNull(16))
+        row.k = query.value(16).toDouble();
+    if (!query.isNull(17))
+        row.activePower = query.value(17).toDouble();
+    row.voided = query.value(18).toBool();
+    row.voidReason = query.value(19).toString();
+    row.correctedOn = QDate::fromString(query.value(20).toString(), Qt::ISODate);
+    row.diagnosisVersion = query.value(21).toInt();
+    for (int reg = 0; reg < int(row.registers.size()); ++reg)
+        if (!query.isNull(22 + reg))
+            row.registers[size_t(reg)] = query.value(22 + reg).toDouble();
+    return row;
+}
+
+QString ArchiveQuery::containing(const QString &text)
+{
+    QString escaped = text;
+    escaped.replace(u'\\', QStringLiteral("\\\\")).replace(u'%', QStringLiteral("\\%")).replace(u'_', QStringLiteral("\\_"));
+    return u'%' + escaped + u'%';
+}
+
 QList<Archive::TestRow> ArchiveQuery::tests(const QString &where, const QString &order, const QVariantList &values)
 {
     QList<Archive::TestRow> rows;
@@ -55,33 +83,8 @@ QList<Archive::TestRow> ArchiveQuery::tests(const QString &where, const QString 
         m_error = m_connection.describe(query.lastError());
         return rows;
     }
-    while (query.next()) {
-        Archive::TestRow row;
-        row.readingId = query.value(0).toLongLong();
-        row.readingUid = query.value(1).toString();
-        row.groupText = query.value(2).toString();
-        row.date = QDate::fromString(query.value(3).toString(), Qt::ISODate);
-        row.meter.uid = query.value(4).toString();
-        row.meter.details = { query.value(5).toString(), query.value(6).toString(), query.value(7).toString(),
-                              query.value(8).toString(), query.value(9).toString(), query.value(10).toString() };
-        row.tester = query.value(11).toString();
-        row.wiringCode = query.value(12).toInt();
-        row.verdict = query.value(13).toString();
-        row.severity = query.value(14).toInt();
-        row.wrongWiring = query.value(15).toBool();
-        if (!query.isNull(16))
-            row.k = query.value(16).toDouble();
-        if (!query.isNull(17))
-            row.activePower = query.value(17).toDouble();
-        row.voided = query.value(18).toBool();
-        row.voidReason = query.value(19).toString();
-        row.correctedOn = QDate::fromString(query.value(20).toString(), Qt::ISODate);
-        row.diagnosisVersion = query.value(21).toInt();
-        for (int reg = 0; reg < int(row.registers.size()); ++reg)
-            if (!query.isNull(22 + reg))
-                row.registers[size_t(reg)] = query.value(22 + reg).toDouble();
-        rows << row;
-    }
+    while (query.next())
+        rows << testRow(query);
     return rows;
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 
 class ArchiveConnection;
+class QSqlQuery;
 
 // What the archive is asked: the search of the 档案 window, a meter's
 // history, the meters known for completing what is typed, the reads of
@@ -56,6 +57,14 @@ public:
     // A kept report's PDF as it was given; none, with error(), when its
     // digest no longer matches what was kept.
     std::optional<QByteArray> reportPdf(qint64 id);
+
+    // A row of the test columns both archives select (the local one's and
+    // the department server's), in their order, registers last.
+    static Archive::TestRow testRow(const QSqlQuery &query);
+    // A LIKE pattern that matches the text itself anywhere, whatever % or _
+    // it holds, escaped with a backslash (SQLite's ESCAPE '\', PostgreSQL's
+    // default).
+    static QString containing(const QString &text);
 
     // The reason of the last failure, in the tool's words.
     const QString &error() const { return m_error; }

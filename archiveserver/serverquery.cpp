@@ -7,19 +7,11 @@
 
 namespace {
 
-// An ILIKE pattern that matches the text itself anywhere, whatever % or _ it
-// holds (the backslash is PostgreSQL's escape by default).
-QString containing(const QString &text)
-{
-    QString escaped = text;
-    escaped.replace(u'\\', QStringLiteral("\\\\")).replace(u'%', QStringLiteral("\\%")).replace(u'_', QStringLiteral("\\_"));
-    return u'%' + escaped + u'%';
-}
-
 const char TestColumns[] =
     "SELECT t.id, t.reading_uid, r.group_text, t.test_date, m.meter_uid, m.account_no, m.customer, m.site,"
     " m.meter_no, m.ct_ratio, m.pt_ratio, t.tester, r.wiring_code, r.verdict, r.severity, r.wrong_wiring, r.k,"
-    " r.p_total, t.voided, v.void_reason, v.corrected_on, r.diagnosis_version"
+    " r.p_total, t.voided, v.void_reason, v.corrected_on, r.diagnosis_version,"
+    " v.active_import, v.active_export, v.reactive_q1, v.reactive_q2, v.reactive_q3, v.reactive_q4"
     " FROM tests_now t JOIN readings r ON r.uid = t.reading_uid"
     " LEFT JOIN meters_now m ON m.meter_uid = t.meter_uid"
     " LEFT JOIN test_revisions v ON v.id = t.revision_id ";
@@ -43,30 +35,8 @@ QList<Archive::TestRow> ServerQuery::tests(const QString &where, const QString &
         m_error = m_connection.describe(query.lastError());
         return rows;
     }
-    while (query.next()) {
-        Archive::TestRow row;
-        row.readingId = query.value(0).toLongLong();
-        row.readingUid = query.value(1).toString();
-        row.groupText = query.value(2).toString();
-        row.date = QDate::fromString(query.value(3).toString(), Qt::ISODate);
-        row.meter.uid = query.value(4).toString();
-        row.meter.details = { query.value(5).toString(), query.value(6).toString(), query.value(7).toString(),
-                              query.value(8).toString(), query.value(9).toString(), query.value(10).toString() };
-        row.tester = query.value(11).toString();
-        row.wiringCode = query.value(12).toInt();
-        row.verdict = query.value(13).toString();
-        row.severity = query.value(14).toInt();
-        row.wrongWiring = query.value(15).toBool();
-        if (!query.isNull(16))
-            row.k = query.value(16).toDouble();
-        if (!query.isNull(17))
-            row.activePower = query.value(17).toDouble();
-        row.voided = query.value(18).toBool();
-        row.voidReason = query.value(19).toString();
-        row.correctedOn = QDate::fromString(query.value(20).toString(), Qt::ISODate);
-        row.diagnosisVersion = query.value(21).toInt();
-        rows << row;
-    }
+    while (query.next())
+        rows << ArchiveQuery::testRow(query);
     return rows;
 }
 
@@ -94,7 +64,7 @@ QList<Archive::TestRow> ServerQuery::search(const ArchiveQuery::Filter &filter)
         const auto matching = [this, &text](const char *sql) {
             QSqlQuery count(m_connection.db());
             count.prepare(QString::fromLatin1(sql));
-            count.addBindValue(containing(text));
+            count.addBindValue(ArchiveQuery::containing(text));
             if (!count.exec() || !count.next()) {
                 m_error = m_connection.describe(count.lastError());
                 return -1;
@@ -111,7 +81,7 @@ QList<Archive::TestRow> ServerQuery::search(const ArchiveQuery::Filter &filter)
                        : meters + tests > 2000 ? QStringLiteral("(t.%1 OR t.tester ILIKE ?)").arg(listed)
                        : QStringLiteral("t.id IN (SELECT id FROM tests_now WHERE %1 UNION ALL SELECT id FROM tests_now"
                                         " WHERE tester ILIKE ?)").arg(listed));
-        values << containing(text) << containing(text);
+        values << ArchiveQuery::containing(text) << ArchiveQuery::containing(text);
     }
     const QString where = conditions.isEmpty() ? QString() : QStringLiteral("WHERE ") + conditions.join(QStringLiteral(" AND "));
     values << filter.limit;
