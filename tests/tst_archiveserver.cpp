@@ -31,6 +31,9 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
 
 namespace {
 
@@ -126,6 +129,8 @@ private slots:
         if (m_host.isEmpty() || m_port.isEmpty())
             QSKIP("No PostgreSQL server: DM_PG_HOST/DM_PG_PORT unset (tools/check.sh starts one with tools/pgserver.sh)");
         QVERIFY(m_dir.isValid());
+        if (qEnvironmentVariableIsSet("DM_PG_CONNINFO"))
+            return; // sendFromWindows: the host made the server's side
         // The window's settings and archive of this test alone (other tests run beside it).
         qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toUtf8());
         qputenv("XDG_DATA_HOME", m_dir.filePath(QStringLiteral("data")).toUtf8());
@@ -134,6 +139,33 @@ private slots:
                                                               " THEN CREATE ROLE %1 LOGIN PASSWORD '%2' IN ROLE dm_technician; END IF; END $$")
                                                    .arg(Tech, Password));
         ServerConnection::setSessionPassword(Password);
+    }
+
+    // The Windows round (tests/wine/tst_archiveserver.sh): a read sent twice
+    // to the server and as the user DM_PG_CONNINFO names (the host counts
+    // what it took). A name outside ASCII is refused, and said, where the
+    // code page is not UTF-8.
+    void sendFromWindows()
+    {
+        const QString conninfo = qEnvironmentVariable("DM_PG_CONNINFO");
+        if (conninfo.isEmpty())
+            QSKIP("Run by tests/wine/tst_archiveserver.sh, which sets DM_PG_CONNINFO");
+        ServerConnection::setSessionPassword(qEnvironmentVariable("DM_PG_PASSWORD"));
+        std::unique_ptr<ArchiveConnection> local(archive());
+        QVERIFY(ArchiveStore(*local).storeArrival({ QStringLiteral("wine"), QDateTime::currentDateTime(), QStringLiteral("instrument"),
+                                                    QStringLiteral("copy.txt"), 1, { group(1), group(2), group(3) } }));
+        uint codePage = 65001;
+#ifdef Q_OS_WIN
+        codePage = GetACP();
+#endif
+        const bool refused = codePage != 65001 && conninfo.toUtf8() != conninfo.toLatin1();
+        for (int pass = 0; pass < 2; ++pass) {
+            bool ok = false;
+            const QString state = sync(local.get(), conninfo, &ok);
+            QVERIFY2(refused ? state.contains(QStringLiteral("系统代码页不是 UTF-8")) : ok && state == QStringLiteral("已同步"),
+                     qPrintable(state));
+        }
+        qInfo("code page %u: %s", codePage, refused ? "refused" : "sent");
     }
 
     void cleanupTestCase()

@@ -16,21 +16,29 @@ if(CMAKE_CROSSCOMPILING)
 endif()
 
 # The test of a Qt Test program; tst_devicelink with the instrument
-# stand-in on the host (the Linux build's: tools/check.sh makes it first).
+# stand-in on the host, tst_archiveserver with the server's side made there
+# (the Linux build's programs: tools/check.sh makes them first).
 function(dm_add_windows_test name)
     if(NOT CMAKE_CROSSCOMPILING)
         add_test(NAME ${name} COMMAND ${name})
         return()
     endif()
     set(run ${DM_WINE_TOOLS}/run.sh)
+    set(DM_HOST_BUILD ${PROJECT_SOURCE_DIR}/build CACHE PATH "The Linux build that holds the instrument stand-in and datamanager")
     if(name STREQUAL "tst_devicelink")
-        set(DM_HOST_BUILD ${PROJECT_SOURCE_DIR}/build CACHE PATH "The Linux build that holds the instrument stand-in")
         add_dependencies(${name} winecommfix)
         # The system's Python, where python3-openpyxl installs itself.
         find_program(DM_HOST_PYTHON3 python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
         add_test(NAME ${name} COMMAND sh ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/tst_devicelink.sh
                  ${DM_HOST_BUILD}/tools/instrument ${run} ${DM_WINDOWS_SDK} $<TARGET_FILE:${name}>
                  ${DM_HOST_PYTHON3} ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../support/readtable.py)
+    elseif(name STREQUAL "tst_archiveserver")
+        # Against the round's PostgreSQL server (tools/check.sh's DM_PG_*),
+        # in a prefix of its own.
+        add_test(NAME ${name} COMMAND sh ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/tst_archiveserver.sh
+                 ${DM_HOST_BUILD}/app/datamanager ${run} ${DM_WINDOWS_SDK} $<TARGET_FILE:${name}>)
+        set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300)
+        return()
     else()
         add_test(NAME ${name} COMMAND sh ${run} ${DM_WINDOWS_SDK} $<TARGET_FILE:${name}>)
     endif()
