@@ -9,7 +9,7 @@ dpkg-dev file lintian libxlsxwriter-dev zlib1g-dev python3-openpyxl
 clang libclang-rt-14-dev
 g++-mingw-w64-x86-64-posix libz-mingw-w64-dev nsis wine wine64-preloader
 x11-apps x11-utils netpbm icoutils
-libqt6sql6-sqlite libqt6sql6-psql sqlite3 postgresql postgresql-contrib openssl"
+libqt6sql6-sqlite libqt6sql6-psql sqlite3 postgresql postgresql-contrib openssl locales"
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
