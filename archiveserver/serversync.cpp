@@ -347,7 +347,12 @@ ServerSync::ServerSync(const QString &archivePath, const QString &conninfo, QObj
     m_worker->moveToThread(&m_thread);
     connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
     m_thread.start();
-    QMetaObject::invokeMethod(m_worker, [w = m_worker] { w->start(); }, Qt::QueuedConnection);
+    // The first pass from this thread's next turn of its event loop: the
+    // worker emits this object's signals from its own thread, so whoever
+    // made this object must have connected to them first.
+    QMetaObject::invokeMethod(this, [this] {
+        QMetaObject::invokeMethod(m_worker, [w = m_worker] { w->start(); }, Qt::QueuedConnection);
+    }, Qt::QueuedConnection);
 }
 
 ServerSync::~ServerSync()
