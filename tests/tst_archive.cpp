@@ -273,7 +273,7 @@ void ArchiveTest::foundAsTyped()
     int added = 0, known = 0;
     QVERIFY(store.importFile("one.dat", { group(1), group(2), group(3) }, &added, &known));
     QVERIFY(store.importFile("again.dat", { group(3), group(4) }, &added, &known));
-    QCOMPARE(QPair(added, known), QPair(1, 1));
+    QCOMPARE(qMakePair(added, known), qMakePair(1, 1));
     QString meter;
     QVERIFY(store.reviseMeter(QString(), { "A-1", customer, "地点", "M-1", "", "" }, &meter));
     QVERIFY(store.reviseMeter(QString(), { "A-2", "另一户", "别处", "M-2", "", "" }, new QString));
