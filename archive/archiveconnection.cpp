@@ -78,9 +78,13 @@ void ArchiveConnection::close()
     QSqlDatabase::removeDatabase(m_name);
 }
 
-bool ArchiveConnection::fail(const QString &reason)
+bool ArchiveConnection::fail(const QString &reason, QSqlQuery *inUse)
 {
     m_error = tr("档案文件 %1：%2").arg(QDir::toNativeSeparators(m_path), reason);
+    // A statement still open keeps SQLite from closing the file: the handle
+    // would live on to the end of the program (and hang it there on Windows).
+    if (inUse)
+        inUse->clear();
     close();
     return false;
 }
@@ -110,19 +114,19 @@ bool ArchiveConnection::open(int upToVersion)
     // Read before anything is written: a newer or foreign file is left as it is.
     QSqlQuery query(m_db);
     if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
-        return fail(reasonOf(query.lastError()));
+        return fail(reasonOf(query.lastError()), &query);
     const int version = query.value(0).toInt();
     if (version > schemaVersion())
-        return fail(tr("档案版本为%1，本软件只能打开%2及以下版本，请使用新版软件").arg(version).arg(schemaVersion()));
+        return fail(tr("档案版本为%1，本软件只能打开%2及以下版本，请使用新版软件").arg(version).arg(schemaVersion()), &query);
     if (version == 0 && existed) {
         if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !query.next())
-            return fail(reasonOf(query.lastError()));
+            return fail(reasonOf(query.lastError()), &query);
         if (query.value(0).toInt() > 0)
-            return fail(tr("不是本软件的档案文件"));
+            return fail(tr("不是本软件的档案文件"), &query);
     }
     for (const char *pragma : { "PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL", "PRAGMA foreign_keys=ON" }) {
         if (!query.exec(QString::fromLatin1(pragma)))
-            return fail(reasonOf(query.lastError()));
+            return fail(reasonOf(query.lastError()), &query);
     }
     if (version < upToVersion && !migrate(version, upToVersion))
         return false;
@@ -141,22 +145,22 @@ bool ArchiveConnection::migrate(int from, int to)
             backup = m_path + QStringLiteral(".v%1-%2.bak").arg(from).arg(
                 QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
         if (!QFile::copy(m_path, backup))
-            return fail(tr("升级前无法保存副本 %1").arg(QDir::toNativeSeparators(backup)));
+            return fail(tr("升级前无法保存副本 %1").arg(QDir::toNativeSeparators(backup)), &query);
         m_backup = backup;
     }
     if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
-        return fail(reasonOf(query.lastError()));
+        return fail(reasonOf(query.lastError()), &query);
     for (int version = from + 1; version <= to; ++version) {
         if (!runScript(QString::fromUtf8(SchemaScripts[version - 1]))) {
             const QString reason = m_error;
             QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
-            return fail(reason);
+            return fail(reason, &query);
         }
     }
     if (!query.exec(QStringLiteral("PRAGMA user_version=%1").arg(to)) || !query.exec(QStringLiteral("COMMIT"))) {
         const QString reason = reasonOf(query.lastError());
         QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
-        return fail(reason);
+        return fail(reason, &query);
     }
     return true;
 }

@@ -4,6 +4,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+class QSqlQuery;
+
 // One connection to the archive's SQLite file, for the thread that makes it
 // (Qt SQL's connections belong to their thread). Opening makes the file on
 // first use and brings an older schema up to date, in one transaction,
@@ -42,7 +44,7 @@ public:
     bool runScript(const QString &script);
 
 private:
-    bool fail(const QString &reason);
+    bool fail(const QString &reason, QSqlQuery *inUse = nullptr);
     bool migrate(int from, int to);
 
     QString m_path;
