@@ -159,8 +159,7 @@ ArchiveWriter::ArchiveWriter(const QString &path, const QString &copies, QObject
 ArchiveWriter::~ArchiveWriter()
 {
     QMetaObject::invokeMethod(m_worker, [worker = m_worker] { worker->stop(); }, Qt::BlockingQueuedConnection);
-    m_thread.quit();
-    m_thread.wait();
+    m_thread.end();
     delete m_worker;
 }
 

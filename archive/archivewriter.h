@@ -2,11 +2,11 @@
 #define ARCHIVEWRITER_H
 
 #include "archivetypes.h"
+#include "workerthread.h"
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <QThread>
 
 class ArchiveWorker;
 
@@ -58,7 +58,7 @@ signals:
 
 private:
     QString m_path;
-    QThread m_thread;
+    WorkerThread m_thread;
     ArchiveWorker *m_worker;
     QString m_readUid;
     QDateTime m_readStart;

@@ -358,8 +358,7 @@ ServerSync::ServerSync(const QString &archivePath, const QString &conninfo, QObj
 ServerSync::~ServerSync()
 {
     QMetaObject::invokeMethod(m_worker, [w = m_worker] { w->stop(); }, Qt::BlockingQueuedConnection);
-    m_thread.quit();
-    m_thread.wait();
+    m_thread.end();
 }
 
 void ServerSync::setInterval(int minutes)

@@ -1,9 +1,10 @@
 #ifndef SERVERSYNC_H
 #define SERVERSYNC_H
 
+#include "workerthread.h"
+
 #include <QObject>
 #include <QString>
-#include <QThread>
 #include <optional>
 
 class ArchiveConnection;
@@ -79,7 +80,7 @@ signals:
     void passwordNeeded();
 
 private:
-    QThread m_thread;
+    WorkerThread m_thread;
     ServerSyncWorker *m_worker;
 };
 

@@ -43,8 +43,7 @@ function(dm_add_windows_test name)
         add_test(NAME ${name} COMMAND sh ${run} ${DM_WINDOWS_SDK} $<TARGET_FILE:${name}>)
     endif()
     # One at a time: the prefix has one user, whose archive every window
-    # opens, and under Wine two programs on one archive have been seen to
-    # hang (on Linux, tst_archive's twoWritersAtOnce covers two at once).
+    # opens (on Linux, tst_archive's twoWritersAtOnce covers two at once).
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300
                          ENVIRONMENT "WINEPREFIX=${DM_WINE_PREFIX}" RESOURCE_LOCK wine_user_archive)
 endfunction()
