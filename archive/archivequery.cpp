@@ -71,6 +71,21 @@ QString ArchiveQuery::containing(const QString &text)
     return u'%' + escaped + u'%';
 }
 
+void ArchiveQuery::addDateAndWiring(const Filter &filter, const QString &wrongWiring, QStringList *conditions,
+                                    QVariantList *values)
+{
+    if (filter.from.isValid()) {
+        *conditions << QStringLiteral("t.test_date >= ?");
+        *values << filter.from.toString(Qt::ISODate);
+    }
+    if (filter.to.isValid()) {
+        *conditions << QStringLiteral("t.test_date <= ?");
+        *values << filter.to.toString(Qt::ISODate);
+    }
+    if (filter.wrongOnly)
+        *conditions << wrongWiring;
+}
+
 QList<Archive::TestRow> ArchiveQuery::tests(const QString &where, const QString &order, const QVariantList &values)
 {
     QList<Archive::TestRow> rows;
@@ -93,16 +108,7 @@ QList<Archive::TestRow> ArchiveQuery::search(const Filter &filter)
     m_error.clear();
     QStringList conditions;
     QVariantList values;
-    if (filter.from.isValid()) {
-        conditions << QStringLiteral("t.test_date >= ?");
-        values << filter.from.toString(Qt::ISODate);
-    }
-    if (filter.to.isValid()) {
-        conditions << QStringLiteral("t.test_date <= ?");
-        values << filter.to.toString(Qt::ISODate);
-    }
-    if (filter.wrongOnly)
-        conditions << QStringLiteral("t.wrong_wiring = 1");
+    addDateAndWiring(filter, QStringLiteral("t.wrong_wiring = 1"), &conditions, &values);
     const QString text = filter.text.trimmed();
     if (!text.isEmpty()) {
         // The meters and testers that match, once, into temporary tables.

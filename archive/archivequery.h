@@ -65,6 +65,10 @@ public:
     // it holds, escaped with a backslash (SQLite's ESCAPE '\', PostgreSQL's
     // default).
     static QString containing(const QString &text);
+    // The filter's date range and wrong wiring as conditions on the tests
+    // (t.), with their values; wrongWiring: that test in the database's SQL.
+    static void addDateAndWiring(const Filter &filter, const QString &wrongWiring, QStringList *conditions,
+                                 QVariantList *values);
 
     // The reason of the last failure, in the tool's words.
     const QString &error() const { return m_error; }

@@ -45,16 +45,7 @@ QList<Archive::TestRow> ServerQuery::search(const ArchiveQuery::Filter &filter)
     m_error.clear();
     QStringList conditions;
     QVariantList values;
-    if (filter.from.isValid()) {
-        conditions << QStringLiteral("t.test_date >= ?");
-        values << filter.from.toString(Qt::ISODate);
-    }
-    if (filter.to.isValid()) {
-        conditions << QStringLiteral("t.test_date <= ?");
-        values << filter.to.toString(Qt::ISODate);
-    }
-    if (filter.wrongOnly)
-        conditions << QStringLiteral("t.wrong_wiring");
+    ArchiveQuery::addDateAndWiring(filter, QStringLiteral("t.wrong_wiring"), &conditions, &values);
     const QString text = filter.text.trimmed();
     if (!text.isEmpty()) {
         // Few meters and tests match: theirs by the trigram indexes, then
