@@ -184,7 +184,8 @@ void ArchiveTest::migration()
     {
         ArchiveConnection old(file);
         QVERIFY(old.open(1));
-        QVERIFY(ArchiveStore(old).importFile("a.dat", { group(1), group(2) }, new int, new int));
+        int added = 0, known = 0;
+        QVERIFY(ArchiveStore(old).importFile("a.dat", { group(1), group(2) }, &added, &known));
     }
     const QByteArray before = fileBytes(file);
     ArchiveConnection archive(file);
@@ -276,7 +277,8 @@ void ArchiveTest::foundAsTyped()
     QCOMPARE(qMakePair(added, known), qMakePair(1, 1));
     QString meter;
     QVERIFY(store.reviseMeter(QString(), { "A-1", customer, "地点", "M-1", "", "" }, &meter));
-    QVERIFY(store.reviseMeter(QString(), { "A-2", "另一户", "别处", "M-2", "", "" }, new QString));
+    QString other;
+    QVERIFY(store.reviseMeter(QString(), { "A-2", "另一户", "别处", "M-2", "", "" }, &other));
     QSqlQuery many(archive.db());
     many.prepare("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < ?)"
                  " INSERT INTO meter_revisions (uid, meter_uid, account_no, customer, site, meter_no, ct_ratio,"
