@@ -490,6 +490,37 @@ void WiringCheckTest::refund()
         QVERIFY2(undetermined < draws / 4 && widest > 0, qPrintable(QString("%1 of %2").arg(undetermined).arg(draws)));
     }
     QCOMPARE(direction(0.9, { 0.5, 1.3 }), "应补收"); // a range on one side of 0 decides
+    // From K: W = K W', its range from K's, ΔW = W - billed with its range.
+    const Settlement byK = fromSnapshot(1.5, { 1.4, 1.6 }, 100, 120);
+    QCOMPARE(QList<double>({ byK.k, byK.trueEnergy, byK.trueRange.low, byK.trueRange.high, byK.refund, byK.refundRange.low,
+                             byK.refundRange.high }),
+             QList<double>({ 1.5, 150, 140, 160, 30, 20, 40 }));
+    // The correct wiring (c = 1) over a period of 10 kWh, 9.5 billed: ΔW 0.5 kWh, ±1% of the 10 registered.
+    const GroupValues right = build(2, 30, "[Ua,Ia][Ub,Ib][Uc,Ic]").values;
+    PeriodRegisters period;
+    period.energy.fill(0);
+    period.energy[ActiveImport] = 10, period.billed = 9.5;
+    QCOMPARE(conclusionSentence(right, diagnose(right), period, accuracy),
+             "退补电量：按电能表记录的电量计算，应补收0.50 kWh（ΔW范围0.40～0.60 kWh）。");
+    QVERIFY(refundLines(right, diagnose(right), period, accuracy).join('|').contains("电能表有功1级，无功2级"));
+    // A form that turns the power needs the reactive registers; the unbalance of small and of no currents.
+    period.energy[ReactiveQ1] = NotGiven;
+    const QStringList forms = everyForm(2);
+    const auto turning = std::find_if(forms.begin(), forms.end(), [](const QString &form) {
+        return std::abs(WiringForms::registration(*WiringForms::formOf(relabelled(form))).imag()) > 1e-9;
+    });
+    QVERIFY(turning != forms.end()
+            && fromRegisters(*WiringForms::formOf(relabelled(*turning)), period, accuracy).reason.contains("须有四个象限的无功电量"));
+    GroupValues small = right;
+    small.entry(1) = 0.5, small.entry(2) = 0.5, small.entry(3) = 0.8;
+    QVERIFY(std::fabs(unbalanceOf(small).current - 1.0 / 3) < 1e-9);
+    small.entry(1) = small.entry(2) = small.entry(3) = 0;
+    QCOMPARE(unbalanceOf(small).current, 0.0);
+    Accuracy loose;
+    loose.magnitude = 6;
+    QCOMPARE(loose.problem(), "仪表电压、电流准确度应大于0且不超过5%");
+    loose.magnitude = 0.5, loose.reactiveClass = 0;
+    QCOMPARE(loose.problem(), "电能表准确度等级应大于0且不超过5级");
     // Without registers, K's interval alone: the line of the PDF's (5).
     const GroupValues reversed = build(2, 30, "[Ua,-Ia][Ub,Ib][Uc,Ic]").values;
     QCOMPARE(refundLines(reversed, diagnose(reversed), std::nullopt, accuracy).join('|'),
@@ -518,6 +549,7 @@ void WiringCheckTest::registerEntries_data()
     QTest::newRow("billed text") << false << true << none << "1,0,,,,," << "kWh" << 1.0 << "结算电量不是数字，请输入数字";
     QTest::newRow("export missing") << false << true << none << "1,,,,,," << "" << 1.0 << "正向有功和反向有功须都填写（无电量的填0）";
     QTest::newRow("three quadrants") << false << true << none << "1,0,1,1,1," << "" << 1.0 << "无功四个象限须全部填写（无电量的象限填0）";
+    QTest::newRow("negative start") << false << false << "-5,0,,,,," << "10,0,,,,," << "" << 1.0 << "正向有功示数不能为负";
     QTest::newRow("start alone") << false << false << "5,0,,,,," << ",0,,,,," << "" << 1.0 << "正向有功须同时填写起码和止码";
     QTest::newRow("accuracy 0") << false << true << none << none << "" << 0.0 << "仪表角度准确度应大于0°且不超过5°（判定范围边界的余量）";
     QTest::newRow("accuracy past the margin") << false << true << none << none << "" << 5.01 << "仪表角度准确度应大于0°且不超过5°（判定范围边界的余量）";
