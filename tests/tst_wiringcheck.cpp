@@ -495,16 +495,16 @@ void WiringCheckTest::refund()
     QCOMPARE(QList<double>({ byK.k, byK.trueEnergy, byK.trueRange.low, byK.trueRange.high, byK.refund, byK.refundRange.low,
                              byK.refundRange.high }),
              QList<double>({ 1.5, 150, 140, 160, 30, 20, 40 }));
-    // The correct wiring (c = 1) over a period of 10 kWh, 9.5 billed: ΔW 0.5 kWh, ±1% of the 10 registered.
+    // The correct wiring (c = 1) over a period of 10 kWh, 9.5 billed, no reactive registers (none needed):
+    // ΔW 0.5 kWh, ±1% of the 10 registered.
     const GroupValues right = build(2, 30, "[Ua,Ia][Ub,Ib][Uc,Ic]").values;
     PeriodRegisters period;
-    period.energy.fill(0);
-    period.energy[ActiveImport] = 10, period.billed = 9.5;
+    period.energy.fill(NotGiven);
+    period.energy[ActiveImport] = 10, period.energy[ActiveExport] = 0, period.billed = 9.5;
     QCOMPARE(conclusionSentence(right, diagnose(right), period, accuracy),
              "退补电量：按电能表记录的电量计算，应补收0.50 kWh（ΔW范围0.40～0.60 kWh）。");
     QVERIFY(refundLines(right, diagnose(right), period, accuracy).join('|').contains("电能表有功1级，无功2级"));
     // A form that turns the power needs the reactive registers; the unbalance of small and of no currents.
-    period.energy[ReactiveQ1] = NotGiven;
     const QStringList forms = everyForm(2);
     const auto turning = std::find_if(forms.begin(), forms.end(), [](const QString &form) {
         return std::abs(WiringForms::registration(*WiringForms::formOf(relabelled(form))).imag()) > 1e-9;
