@@ -86,20 +86,31 @@ void ArchiveQuery::addDateAndWiring(const Filter &filter, const QString &wrongWi
         *conditions << wrongWiring;
 }
 
-QList<Archive::TestRow> ArchiveQuery::tests(const QString &where, const QString &order, const QVariantList &values)
+QList<Archive::TestRow> ArchiveQuery::testRows(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
+                                               QSqlError *failure)
 {
     QList<Archive::TestRow> rows;
-    QSqlQuery query(m_connection.db());
+    QSqlQuery query(db);
     query.setForwardOnly(true);
-    query.prepare(QString::fromLatin1(TestColumns) + where + order);
+    query.prepare(sql);
     for (const QVariant &value : values)
         query.addBindValue(value);
     if (!query.exec()) {
-        m_error = m_connection.describe(query.lastError());
+        *failure = query.lastError();
         return rows;
     }
     while (query.next())
         rows << testRow(query);
+    return rows;
+}
+
+QList<Archive::TestRow> ArchiveQuery::tests(const QString &where, const QString &order, const QVariantList &values)
+{
+    QSqlError failure;
+    const QString sql = QString::fromLatin1(TestColumns) + where + order;
+    const QList<Archive::TestRow> rows = testRows(m_connection.db(), sql, values, &failure);
+    if (failure.isValid())
+        m_error = m_connection.describe(failure);
     return rows;
 }
 

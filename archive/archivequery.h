@@ -4,6 +4,8 @@
 #include "archivetypes.h"
 
 #include <QList>
+#include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <optional>
 
@@ -61,6 +63,10 @@ public:
     // A row of the test columns both archives select (the local one's and
     // the department server's), in their order, registers last.
     static Archive::TestRow testRow(const QSqlQuery &query);
+    // The rows of a statement selecting those columns, forward only; on
+    // failure none, and *failure says why.
+    static QList<Archive::TestRow> testRows(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
+                                            QSqlError *failure);
     // A LIKE pattern that matches the text itself anywhere, whatever % or _
     // it holds, escaped with a backslash (SQLite's ESCAPE '\', PostgreSQL's
     // default).

@@ -25,18 +25,11 @@ ServerQuery::ServerQuery(ServerConnection &connection)
 
 QList<Archive::TestRow> ServerQuery::tests(const QString &where, const QString &order, const QVariantList &values)
 {
-    QList<Archive::TestRow> rows;
-    QSqlQuery query(m_connection.db());
-    query.setForwardOnly(true);
-    query.prepare(QString::fromLatin1(TestColumns) + where + order);
-    for (const QVariant &value : values)
-        query.addBindValue(value);
-    if (!query.exec()) {
-        m_error = m_connection.describe(query.lastError());
-        return rows;
-    }
-    while (query.next())
-        rows << ArchiveQuery::testRow(query);
+    QSqlError failure;
+    const QString sql = QString::fromLatin1(TestColumns) + where + order;
+    const QList<Archive::TestRow> rows = ArchiveQuery::testRows(m_connection.db(), sql, values, &failure);
+    if (failure.isValid())
+        m_error = m_connection.describe(failure);
     return rows;
 }
 
