@@ -4,6 +4,7 @@
 
 #include <QAtomicInt>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QThread>
 
 namespace {
 
@@ -20,6 +22,9 @@ QString tr(const char *text)
 }
 
 // SQLite's primary result codes that a user can act on.
+// Another window or program writing: wait a little, never long.
+constexpr int BusyTimeout = 2000;
+
 enum SqliteCode { Busy = 5, Locked = 6, ReadOnly = 8, IoError = 10, Corrupt = 11, Full = 13,
                   CannotOpen = 14, NotADatabase = 26 };
 
@@ -106,25 +111,32 @@ bool ArchiveConnection::open(int upToVersion)
     if (!m_db.isValid())
         return fail(tr("缺少 SQLite 驱动（Qt SQL 的 qsqlite 插件）"));
     m_db.setDatabaseName(m_path);
-    // Another window or program writing: wait a little, never long.
-    m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+    m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeout));
     if (!m_db.open())
         return fail(reasonOf(m_db.lastError()));
 
-    // Read before anything is written: a newer or foreign file is left as it is.
+    // Read before anything is written: a newer or foreign file is left as it
+    // is. Version and tables in one statement, so one snapshot: another
+    // writer making the schema meanwhile is not taken for a foreign file.
     QSqlQuery query(m_db);
-    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
+    if (!query.exec(QStringLiteral("SELECT (SELECT user_version FROM pragma_user_version),"
+                                   " (SELECT count(*) FROM sqlite_master)"))
+        || !query.next())
         return fail(reasonOf(query.lastError()), &query);
     const int version = query.value(0).toInt();
     if (version > schemaVersion())
         return fail(tr("档案版本为%1，本软件只能打开%2及以下版本，请使用新版软件").arg(version).arg(schemaVersion()), &query);
-    if (version == 0 && existed) {
-        if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !query.next())
+    if (version == 0 && existed && query.value(1).toInt() > 0)
+        return fail(tr("不是本软件的档案文件"), &query);
+    // Turning a new file to WAL needs it to itself, and SQLite does not wait
+    // for that: another window making the same file at once is waited for here.
+    QDeadlineTimer patience(BusyTimeout);
+    while (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL"))) {
+        if ((query.lastError().nativeErrorCode().toInt() & 0xff) != Busy || patience.hasExpired())
             return fail(reasonOf(query.lastError()), &query);
-        if (query.value(0).toInt() > 0)
-            return fail(tr("不是本软件的档案文件"), &query);
+        QThread::msleep(20);
     }
-    for (const char *pragma : { "PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL", "PRAGMA foreign_keys=ON" }) {
+    for (const char *pragma : { "PRAGMA synchronous=NORMAL", "PRAGMA foreign_keys=ON" }) {
         if (!query.exec(QString::fromLatin1(pragma)))
             return fail(reasonOf(query.lastError()), &query);
     }
@@ -150,6 +162,21 @@ bool ArchiveConnection::migrate(int from, int to)
     }
     if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
         return fail(reasonOf(query.lastError()), &query);
+    // Under the write lock, read again: another writer may have migrated
+    // the file since it was first read.
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next()) {
+        const QString reason = reasonOf(query.lastError());
+        QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
+        return fail(reason, &query);
+    }
+    from = query.value(0).toInt();
+    if (from >= to) {
+        query.clear();
+        QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
+        if (from > schemaVersion())
+            return fail(tr("档案版本为%1，本软件只能打开%2及以下版本，请使用新版软件").arg(from).arg(schemaVersion()));
+        return true;
+    }
     for (int version = from + 1; version <= to; ++version) {
         if (!runScript(QString::fromUtf8(SchemaScripts[version - 1]))) {
             const QString reason = m_error;
@@ -187,7 +214,7 @@ bool ArchiveConnection::runScript(const QString &script)
             continue;
         QSqlQuery query(m_db);
         if (!query.exec(statement)) {
-            m_error = describe(query.lastError());
+            m_error = reasonOf(query.lastError()); // fail() names the file
             return false;
         }
         statement.clear();
