@@ -21,10 +21,10 @@ QString tr(const char *text)
     return QCoreApplication::translate("ArchiveConnection", text);
 }
 
-// SQLite's primary result codes that a user can act on.
 // Another window or program writing: wait a little, never long.
 constexpr int BusyTimeout = 2000;
 
+// SQLite's primary result codes that a user can act on.
 enum SqliteCode { Busy = 5, Locked = 6, ReadOnly = 8, IoError = 10, Corrupt = 11, Full = 13,
                   CannotOpen = 14, NotADatabase = 26 };
 
