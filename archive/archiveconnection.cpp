@@ -57,6 +57,11 @@ int ArchiveConnection::schemaVersion()
     return int(std::size(SchemaScripts));
 }
 
+QString ArchiveConnection::tooNew(int version)
+{
+    return tr("档案版本为%1，本软件只能打开%2及以下版本，请使用新版软件").arg(version).arg(schemaVersion());
+}
+
 QString ArchiveConnection::defaultPath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/archive.db");
@@ -125,7 +130,7 @@ bool ArchiveConnection::open(int upToVersion)
         return fail(reasonOf(query.lastError()), &query);
     const int version = query.value(0).toInt();
     if (version > schemaVersion())
-        return fail(tr("档案版本为%1，本软件只能打开%2及以下版本，请使用新版软件").arg(version).arg(schemaVersion()), &query);
+        return fail(tooNew(version), &query);
     if (version == 0 && existed && query.value(1).toInt() > 0)
         return fail(tr("不是本软件的档案文件"), &query);
     // Turning a new file to WAL needs it to itself, and SQLite does not wait
@@ -174,7 +179,7 @@ bool ArchiveConnection::migrate(int from, int to)
         query.clear();
         QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
         if (from > schemaVersion())
-            return fail(tr("档案版本为%1，本软件只能打开%2及以下版本，请使用新版软件").arg(from).arg(schemaVersion()));
+            return fail(tooNew(from));
         return true;
     }
     for (int version = from + 1; version <= to; ++version) {

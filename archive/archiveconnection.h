@@ -44,6 +44,8 @@ public:
     bool runScript(const QString &script);
 
 private:
+    // The refusal of a file made by a newer version of the tool.
+    static QString tooNew(int version);
     bool fail(const QString &reason, QSqlQuery *inUse = nullptr);
     bool migrate(int from, int to);
 
